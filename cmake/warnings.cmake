@@ -1,0 +1,6 @@
+function(launcher_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(LAUNCHER_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()

@@ -1,0 +1,5 @@
+#include "discovery/runtime_search.h"
+
+#include "launch/launcher.h"
+
+bool locateRuntime(Launcher&) { return false; }

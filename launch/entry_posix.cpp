@@ -1,0 +1,13 @@
+// Process entry of the POSIX executable. An exit code of -1 becomes exit status 255.
+
+#include "launch/launcher.h"
+#include "support/process_arguments.h"
+
+#include <clocale>
+
+int main(int argc, char** argv) {
+    Launcher launcher;
+    rememberProcessArguments(argc, argv);
+    std::setlocale(LC_ALL, "");
+    return launcher.launch();
+}

@@ -1,0 +1,86 @@
+#include "launch/launcher.h"
+
+#include "discovery/runtime_search.h"
+#include "instance/instance_coordination.h"
+#include "launch/pair_product.h"
+#include "launch/process_environment.h"
+#include "launch/settings.h"
+#include "splash/splash.h"
+#include "splash/splash_window.h"
+#include "vmhost/vm_host.h"
+
+#include <algorithm>
+
+namespace {
+Launcher* processLauncher = nullptr;
+}
+
+Launcher::Launcher() { processLauncher = this; }
+
+Launcher::~Launcher() {
+    if (processLauncher == this)
+        processLauncher = nullptr;
+}
+
+Launcher* Launcher::instance() { return processLauncher; }
+
+int Launcher::launch() {
+    int result = initialize() ? run() : exitCodeFailure;
+    shutdown();
+    return result;
+}
+
+bool Launcher::initialize() {
+    parseCommandLine(mainArguments);
+    if (!readSettings(*this))
+        return false;
+    if (!setUpInstanceCoordination(*this))
+        return false;
+    // A secondary instance has handed its request over; it needs no runtime.
+    if (singleInstance && !isPrimaryInstance)
+        return true;
+    if (overrideWorkingDir)
+        setWorkingFolder();
+    return locateRuntime(*this);
+}
+
+int Launcher::run() {
+    if (usePairedLauncher)
+        return startPairProduct(*this);
+    if (singleInstance && !isPrimaryInstance)
+        return waitForPrimary(*this);
+
+    prepareEnvironment(*this);
+    // Only the real command line can suppress the splash: "Cmd" items are added later.
+    if (!hasNoSplashArgument() && !startSplash(*this))
+        return exitCodeSuccess;
+    if (!loadVmLibrary(*this, jvmPath))
+        return exitCodeFailure;
+    buildVmOptions(*this);
+    if (runMainThread(*this) == 0)
+        return exitCodeSuccess;
+    closeNativeSplash(*this);
+    return exitCodeFailure;
+}
+
+void Launcher::shutdown() {
+    closeSplash(*this);
+    destroyVm(*this);
+    shutDownInstanceCoordination(*this);
+    closeNativeSplash(*this);
+    releaseAll();
+}
+
+bool Launcher::hasNoSplashArgument() const {
+    auto has = [this](const char* word) {
+        return std::find(mainArguments.begin(), mainArguments.end(), word) != mainArguments.end();
+    };
+    return has("-nosplash") || has("/nosplash");
+}
+
+void Launcher::releaseAll() {
+    mainArguments.clear();
+    vmOptions.clear();
+    preferredVersions.clear();
+    splashWindow.reset();
+}

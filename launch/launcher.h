@@ -1,0 +1,107 @@
+#pragma once
+
+// The one launcher object of the process: it owns every piece of launch state.
+// WinMain / main construct it on the stack; its constructor publishes its address so that
+// the VM's exit and abort hooks can reach it. initialize -> run -> shutdown, all on the
+// first thread; see launcher.cpp for the order and the exit codes.
+
+#include "discovery/java_version.h"
+#include "discovery/jvm_type.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct JavaVM_;
+struct JNIEnv_;
+class SplashWindow;
+class VmHookListener;
+
+// Opaque OS handles (HANDLE, HWND, pthread ids, ...). The subsystem that creates one owns it
+// and releases it; the launcher only carries it between steps.
+using OsHandle = void*;
+
+// Exit codes of the process that the launch sequence itself produces.
+constexpr int exitCodeSuccess = 0;
+constexpr int exitCodeFailure = -1;
+
+class Launcher {
+public:
+    Launcher();
+    ~Launcher();
+    Launcher(const Launcher&) = delete;
+    Launcher& operator=(const Launcher&) = delete;
+
+    // The process-wide launcher, valid from construction until the entry point returns.
+    static Launcher* instance();
+
+    // Everything that must succeed before anything is shown. False ends the process with -1.
+    bool initialize();
+    // Only after a successful initialize; returns the process exit code.
+    int run();
+    // Always, after initialize (and run when it ran).
+    void shutdown();
+
+    // The whole sequence as the entry point runs it: initialize ? run : -1, then shutdown.
+    int launch();
+
+    // Fields, in the order the launcher declares them. Strings are UTF-8.
+    VmHookListener* hookListener = nullptr;
+    OsHandle splashThread = nullptr;
+    uint32_t splashThreadId = 0;
+    std::string splashImage;
+    std::string splashShadow;
+    JvmType jvmType = JvmType::client;
+    std::string jvmPath;
+    JavaVM_* javaVM = nullptr;
+    JNIEnv_* jniEnv = nullptr;
+    std::string mainClassName;
+    JavaVersion minVersion;
+    JavaVersion maxVersion;
+    std::vector<std::string> mainArguments;
+    std::unique_ptr<SplashWindow> splashWindow;
+    OsHandle splashWindowHandle = nullptr;
+    bool isService = false;
+    bool jdkWanted = false;
+    bool jreWanted = false;
+    bool kindFallback = true;
+    bool jrockitRuntimeAdmitted = false;
+    bool sunRuntimeAdmitted = true;
+    bool ibmRuntimeAdmitted = false;
+    bool jrockitRuntimeFavored = false;
+    bool sunRuntimeFavored = true;
+    bool ibmRuntimeFavored = false;
+    std::string productName;
+    std::string productCode;
+    std::string upgradeCode;
+    std::vector<std::string> vmOptions; // narrow option text handed to the VM
+    std::vector<std::string> preferredVersions;
+    std::string jrePath;
+    std::string libraryPath;
+    void* singleInstanceBlock = nullptr;
+    OsHandle singleInstanceMapping = nullptr;
+    OsHandle listenerThread = nullptr;
+    bool isPrimaryInstance = false;
+    bool singleInstance = false;
+    std::string outputFile;
+    std::string errorFile;
+    bool outputAppend = false;
+    bool errorAppend = false;
+    std::string systemPath;
+    std::string cmdLine;
+    std::string pairProduct;
+    bool pairReturnCode = false;
+    bool showExceptionDialog = false;
+    bool overrideWorkingDir = false;
+    uint64_t mainStackSize = 0;
+    void (*nativeSplashClose)() = nullptr;
+    OsHandle mainStartedEvent = nullptr;
+    bool usePairedLauncher = false;
+    void* createJavaVmEntry = nullptr;      // JNI_CreateJavaVM
+    void* defaultInitArgsEntry = nullptr;   // JNI_GetDefaultJavaVMInitArgs
+
+private:
+    bool hasNoSplashArgument() const;
+    void releaseAll();
+};

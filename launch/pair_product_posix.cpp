@@ -1,0 +1,5 @@
+#include "launch/pair_product.h"
+
+#include "launch/launcher.h"
+
+int startPairProduct(Launcher&) { return exitCodeSuccess; }

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian 12 (skips apt-get when all is there).
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build python3 git
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine64 wine xvfb xdotool imagemagick icoutils
+  openjdk-17-jdk-headless
+  googletest libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev hyperfine time
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+echo "installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
