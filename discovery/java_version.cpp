@@ -1,0 +1,115 @@
+#include "discovery/java_version.h"
+
+#include "launch/launcher.h"
+#include "ui/messages.h"
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A part above this value cannot take another digit without leaving the 32-bit range.
+constexpr int64_t lastSafePartValue = 214748364;
+
+} // namespace
+
+bool JavaVersion::parse(const std::string& text, int32_t fill, JavaVersion& version) {
+    version = JavaVersion();
+    size_t pos = 0;
+    while (pos < text.size() && !isDigit(text[pos]))
+        ++pos;
+    if (pos == text.size())
+        return false;
+    int partsRead = 0;
+    while (partsRead < 4 && pos < text.size()) {
+        int64_t value = 0;
+        while (pos < text.size() && isDigit(text[pos])) {
+            if (value > lastSafePartValue) {
+                version = JavaVersion();
+                return false;
+            }
+            value = value * 10 + (text[pos] - '0');
+            ++pos;
+        }
+        version.parts[partsRead++] = static_cast<int32_t>(static_cast<uint32_t>(value));
+        while (pos < text.size() && !isDigit(text[pos]))
+            ++pos;
+    }
+    for (int i = partsRead; i < 4; ++i)
+        version.parts[i] = fill;
+    return true;
+}
+
+bool operator==(const JavaVersion& a, const JavaVersion& b) { return compare(a, b) == 0; }
+
+int compare(const JavaVersion& a, const JavaVersion& b) {
+    for (int i = 0; i < 4; ++i) {
+        if (a.parts[i] != b.parts[i])
+            return a.parts[i] < b.parts[i] ? -1 : 1;
+    }
+    return 0;
+}
+
+bool matches(const JavaVersion& version, const JavaVersion& pattern) {
+    int significant = 4;
+    while (significant > 0 && pattern.parts[significant - 1] == 0)
+        --significant;
+    for (int i = 0; i < significant; ++i) {
+        if (version.parts[i] != pattern.parts[i])
+            return false;
+    }
+    return true;
+}
+
+bool isUnbounded(const JavaVersion& version) {
+    return version == JavaVersion::lowest() || version == JavaVersion::highest();
+}
+
+std::string toString(const JavaVersion& version) {
+    int last = -1;
+    for (int i = 0; i < 4; ++i) {
+        int32_t part = version.parts[i];
+        if (part != 0 && part != JavaVersion::unboundedPart)
+            last = i;
+    }
+    if (last < 0)
+        return "0.0.0.0";
+    if (last < 1)
+        last = 1;
+    std::string text;
+    for (int i = 0; i <= last; ++i) {
+        if (i > 0)
+            text += '.';
+        text += std::to_string(version.parts[i]);
+    }
+    return text;
+}
+
+JavaVersion minimumVersionSetting(const std::string& text) {
+    JavaVersion version;
+    if (text != "any")
+        JavaVersion::parse(text, 0, version);
+    return version;
+}
+
+JavaVersion maximumVersionSetting(const std::string& text) {
+    JavaVersion version;
+    // "any", and equally a maximum that names no version, set no upper bound: a bound of
+    // 0.0.0.0 would admit no runtime at all while the user is told "latest version".
+    if (text == "any" || !JavaVersion::parse(text, JavaVersion::unboundedPart, version))
+        return JavaVersion::highest();
+    return version;
+}
+
+std::string describeVersionRange(const Launcher& launcher) {
+    const JavaVersion& low = launcher.minVersion;
+    const JavaVersion& high = launcher.maxVersion;
+    if (isUnbounded(low) && isUnbounded(high))
+        return formatResourceString(MessageId::latestVersion, {});
+    if (isUnbounded(low))
+        return formatResourceString(MessageId::maximumVersion, {toString(high)});
+    if (isUnbounded(high))
+        return formatResourceString(MessageId::minimumVersion, {toString(low)});
+    if (low == high)
+        return formatResourceString(MessageId::exactVersion, {toString(low)});
+    return formatResourceString(MessageId::versionBetween, {toString(low), toString(high)});
+}
