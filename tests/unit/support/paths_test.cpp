@@ -133,13 +133,6 @@ TEST(CreateFolderTree, WalksFromTheRootToTheFilesFolder) {
     }
 }
 
-TEST(CreateFolderTree, ExistingFileNeedsNothing) {
-    FakeFolders folders;
-    folders.present = {"C:\\a\\b\\out.txt"};
-    EXPECT_EQ(createFolderTree("C:\\a\\b\\out.txt", folders, win), 0u);
-    EXPECT_TRUE(folders.created.empty());
-}
-
 TEST(CreateFolderTree, FailureRemovesOnlyTheFolderItJustMade) {
     FakeFolders folders;
     folders.failures["D:\\a\\b"] = 5;

@@ -1,0 +1,91 @@
+#include "launch/launcher.h"
+#include "launch/process_environment.h"
+#include "support/process_arguments.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+TEST(ParseCommandLine, TakesTheArgumentsAsGiven) {
+    const std::vector<std::string> saved = processArguments();
+    std::string words[] = {"/opt/app/tool", "-a", "b c", "", "\"q\"", "d\te"};
+    char* argv[] = {words[0].data(), words[1].data(), words[2].data(),
+                    words[3].data(), words[4].data(), words[5].data()};
+    rememberProcessArguments(6, argv);
+    std::vector<std::string> arguments;
+    parseCommandLine(arguments);
+    EXPECT_EQ(arguments, (std::vector<std::string>{"-a", "b c", "", "\"q\"", "d\te"}));
+
+    rememberProcessArguments(0, nullptr);
+    std::vector<std::string> none;
+    parseCommandLine(none);
+    EXPECT_TRUE(none.empty());
+
+    std::vector<char*> restore;
+    for (const std::string& word : saved)
+        restore.push_back(const_cast<char*>(word.c_str()));
+    rememberProcessArguments(static_cast<int>(restore.size()), restore.data());
+}
+
+class PrepareEnvironment : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"PATH", "LD_LIBRARY_PATH"})
+            if (const char* value = std::getenv(name))
+                saved_[name] = value;
+        setenv("PATH", "/usr/bin:/bin", 1);
+        setenv("LD_LIBRARY_PATH", "/opt/libs", 1);
+        launcher_.jvmPath = "/opt/jre/lib/server/libjvm.so";
+        ASSERT_TRUE(launcherFolder(folder_));
+    }
+    void TearDown() override {
+        for (const char* name : {"PATH", "LD_LIBRARY_PATH"}) {
+            auto found = saved_.find(name);
+            if (found == saved_.end())
+                unsetenv(name);
+            else
+                setenv(name, found->second.c_str(), 1);
+        }
+    }
+    static std::string variable(const char* name) {
+        const char* value = std::getenv(name);
+        return value ? value : "(undefined)";
+    }
+
+    Launcher launcher_;
+    std::string folder_;
+    std::map<std::string, std::string> saved_;
+};
+
+TEST_F(PrepareEnvironment, SetsRuntimeVariablesLibraryOptionAndPath) {
+    launcher_.libraryPath = "/native:%JL_JVM_HOME%/ext:";
+    launcher_.systemPath = "%JL_JVM_HOME%/tools";
+    prepareEnvironment(launcher_);
+    EXPECT_EQ(variable("JL_JVM_PATH"), "/opt/jre/lib/server/libjvm.so");
+    EXPECT_EQ(variable("JL_JVM_HOME"), "/opt/jre");
+    const std::string library = "/native:/opt/jre/ext:" + folder_ + ":.:/opt/libs:/opt/jre/lib";
+    EXPECT_EQ(launcher_.libraryPath, library);
+    EXPECT_EQ(launcher_.vmOptions, std::vector<std::string>{"-Djava.library.path=" + library});
+    EXPECT_EQ(variable("PATH"), "/opt/jre/tools:/usr/bin:/bin:/opt/jre/bin");
+    EXPECT_EQ(variable("LD_LIBRARY_PATH"), "/opt/libs");
+}
+
+TEST_F(PrepareEnvironment, EmptyLibraryPathAddsNoOption) {
+    unsetenv("PATH");
+    prepareEnvironment(launcher_);
+    EXPECT_TRUE(launcher_.libraryPath.empty());
+    EXPECT_TRUE(launcher_.vmOptions.empty());
+    EXPECT_EQ(variable("PATH"), "/opt/jre/bin");
+}
+
+TEST_F(PrepareEnvironment, UndefinedLibraryVariableIsLeftOut) {
+    unsetenv("LD_LIBRARY_PATH");
+    launcher_.libraryPath = "/native";
+    prepareEnvironment(launcher_);
+    EXPECT_EQ(launcher_.libraryPath, "/native" + folder_ + ":.:/opt/jre/lib");
+}
+
+} // namespace

@@ -1,0 +1,52 @@
+#include "launch/launcher.h"
+#include "launch/process_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+class PrepareEnvironment : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_ = read(L"Path");
+        SetEnvironmentVariableW(L"Path", L"C:\\windows\\system32;C:\\windows");
+        launcher_.jvmPath = "C:\\Java\\jre\\bin\\server\\jvm.dll";
+        ASSERT_TRUE(launcherFolder(folder_));
+    }
+    void TearDown() override { SetEnvironmentVariableW(L"Path", saved_.c_str()); }
+    static std::wstring read(const wchar_t* name) {
+        wchar_t buffer[4096];
+        DWORD length = GetEnvironmentVariableW(name, buffer, 4096);
+        return length > 0 && length < 4096 ? std::wstring(buffer, length) : L"(undefined)";
+    }
+
+    Launcher launcher_;
+    std::string folder_;
+    std::wstring saved_;
+};
+
+TEST_F(PrepareEnvironment, SetsRuntimeVariablesLibraryOptionAndPath) {
+    launcher_.libraryPath = "C:\\Native;%JL_JVM_HOME%\\ext;";
+    launcher_.systemPath = "%jl_jvm_home%\\tools";
+    prepareEnvironment(launcher_);
+    EXPECT_EQ(read(L"JL_JVM_PATH"), L"C:\\Java\\jre\\bin\\server\\jvm.dll");
+    EXPECT_EQ(read(L"JL_JVM_HOME"), L"C:\\Java\\jre");
+    const std::string library = "C:\\Native;C:\\Java\\jre\\ext;" + folder_ +
+                                ";.;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\lib";
+    EXPECT_EQ(launcher_.libraryPath, library);
+    EXPECT_EQ(launcher_.vmOptions, std::vector<std::string>{"-Djava.library.path=" + library});
+    EXPECT_EQ(read(L"PATH"),
+              L"C:\\Java\\jre\\tools;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\bin");
+}
+
+TEST_F(PrepareEnvironment, EmptyLibraryPathAddsNoOption) {
+    launcher_.systemPath = "C:\\Tools;";
+    prepareEnvironment(launcher_);
+    EXPECT_TRUE(launcher_.libraryPath.empty());
+    EXPECT_TRUE(launcher_.vmOptions.empty());
+    EXPECT_EQ(read(L"Path"), L"C:\\Tools;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\bin");
+}
+
+} // namespace
