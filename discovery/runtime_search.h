@@ -1,8 +1,60 @@
 #pragma once
 
+// Finds the VM library the launcher loads. Four sources in a fixed order, the first that
+// yields a library wins: "JRE Path", a runtime beside the launcher, the installed runtimes
+// in the native view and, only with a pair product, those of the 32-bit view. Runs once on
+// the first thread during initialize; nothing here is reported to the user.
+
+#include "discovery/java_version.h"
+#include "discovery/jvm_type.h"
+#include "discovery/runtime_host.h"
+
+#include <string>
+#include <vector>
+
 class Launcher;
 
-// Finds the VM library: "JRE Path", the launcher's own folder, the installed runtimes, and
-// (with a pair product) the 32-bit registry view. Sets jvmPath and, for a runtime meant for
-// the pair product, usePairedLauncher. False when nothing was found and the user gave no folder.
+// Searches this machine. Sets jvmPath and, for a runtime meant for the pair product,
+// usePairedLauncher. False when no source yields a library.
 bool locateRuntime(Launcher& launcher);
+// The same search against the machine that host describes.
+bool locateRuntime(Launcher& launcher, RuntimeHost& host);
+
+// One accepted installed-runtime record.
+struct RuntimeCandidate {
+    JavaVersion version;
+    std::string home; // ends in the separator; a JDK's runtime folder for the JDK roots
+    bool hasServerVm = false;
+    bool favored = false;
+};
+
+// The first VM library below home that type accepts (home ends in the separator); empty when
+// none. hasServerVm is set only when a library is found.
+std::string findVmLibrary(RuntimeHost& host, const std::string& home, JvmType type,
+                          bool& hasServerVm);
+// The folder (ending in the separator) holds the runtime's marker library.
+bool isJavaHome(RuntimeHost& host, const std::string& folder);
+// The launcher's folder or its private runtime folder when either is a Java home, else
+// empty. False only when the executable's path cannot be had.
+bool findAdjacentRuntime(RuntimeHost& host, std::string& home);
+
+// The settings conditions of the roots table.
+bool isRootSearched(const Launcher& launcher, const RegistryRoot& root);
+bool isRootFavored(const Launcher& launcher, const RegistryRoot& root);
+
+// The home of the best installed runtime of one view; false when none is admitted.
+bool searchRegistry(const Launcher& launcher, RuntimeHost& host, RegistryView view,
+                    std::string& home);
+// Appends the admitted records of one root, in enumeration order.
+void collectCandidates(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
+                       RegistryView view, std::vector<RuntimeCandidate>& candidates);
+// The candidate of one subkey: false without a "JavaHome" or without a VM library there.
+bool readCandidate(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
+                   const std::string& subkey, RegistryView view, RuntimeCandidate& candidate);
+// Stable: favored first (only with the kind fallback), server-capable first (only for
+// favor_server), then the higher version.
+void sortCandidates(const Launcher& launcher, std::vector<RuntimeCandidate>& candidates);
+// The first sorted candidate that matches a preferred version, tried in preference order;
+// else the top one. candidates must not be empty.
+const RuntimeCandidate& chooseCandidate(const Launcher& launcher,
+                                        const std::vector<RuntimeCandidate>& candidates);

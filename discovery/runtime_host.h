@@ -1,0 +1,78 @@
+#pragma once
+
+// What the runtime search needs of the operating system, behind one small interface so that
+// the search order, the registry filter and the ranking run unchanged against a fake machine
+// in the unit tests. Win32 answers from the registry; POSIX from the inventory of installed
+// runtimes (discovery/runtime_inventory.h), which it presents as the same five roots.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where a Java runtime keeps its pieces. Every folder text ends in the separator.
+struct RuntimeLayout {
+    char separator;
+    std::string homeMarker;    // a folder holding this file is a Java home
+    std::string serverLibrary; // the VM libraries below a home, by flavour
+    std::string clientLibrary;
+    std::string classicLibrary;
+    std::string hotspotLibrary;
+    std::string jrockitLibrary;
+    std::string jdkRuntimeFolder; // a JDK's runtime below its installation folder
+    std::string adjacentFolder;   // the launcher's private runtime folder beside it
+};
+
+// bin\java.dll, bin\server\jvm.dll, ...; a JDK's runtime lives in its jre\ folder.
+const RuntimeLayout& windowsRuntimeLayout();
+// lib/libjava.so, lib/server/libjvm.so, ...; a JDK of Java 9 or later is its own runtime
+// (it has no jre/ folder), so nothing is appended for a JDK.
+const RuntimeLayout& posixRuntimeLayout();
+
+enum class RuntimeKind { jdk, jre };
+enum class RuntimeVendor { sun, jrockit, ibm };
+
+// One root of installed-runtime records: one subkey per installed version, each with a
+// "JavaHome" value.
+struct RegistryRoot {
+    const char* key; // below HKEY_LOCAL_MACHINE, ending in a backslash
+    RuntimeKind kind;
+    RuntimeVendor vendor;
+
+    bool operator==(const RegistryRoot& other) const { return std::string_view(key) == other.key; }
+};
+
+// The five roots, in search order.
+inline constexpr RegistryRoot registryRoots[] = {
+    {"Software\\JavaSoft\\Java Development Kit\\", RuntimeKind::jdk, RuntimeVendor::sun},
+    {"Software\\JavaSoft\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeVendor::sun},
+    {"Software\\JRockit\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeVendor::jrockit},
+    {"Software\\JRockit\\Java Development Kit\\", RuntimeKind::jdk, RuntimeVendor::jrockit},
+    {"Software\\IBM\\Java2 Runtime Environment\\", RuntimeKind::jre, RuntimeVendor::ibm},
+};
+
+// The native view holds the runtimes this launcher can load; the 32-bit view those that only
+// a paired 32-bit launcher can (on POSIX: runtimes built for 32-bit x86).
+enum class RegistryView { native, x86 };
+
+class RuntimeHost {
+  public:
+    virtual const RuntimeLayout& layout() const = 0;
+    // True when something (file or folder) exists at exactly this path.
+    virtual bool fileExists(const std::string& path) = 0;
+    // The running executable's full path; false when it cannot be had (the user was told).
+    virtual bool modulePath(std::string& path) = 0;
+    // The subkey names of root in enumeration order; empty when the root does not open.
+    virtual std::vector<std::string> subkeyNames(const RegistryRoot& root, RegistryView view) = 0;
+    // The version text of a subkey: the registry names a subkey after its version.
+    virtual std::string versionText(const RegistryRoot&, const std::string& subkey, RegistryView) {
+        return subkey;
+    }
+    // The subkey's "JavaHome" text up to its first NUL; empty when the key or value is missing.
+    virtual std::string javaHome(const RegistryRoot& root, const std::string& subkey,
+                                 RegistryView view) = 0;
+    // True when the library is a 32-bit x86 image (one that only the pair product can load).
+    virtual bool isX86VmLibrary(const std::string& path) = 0;
+
+  protected:
+    ~RuntimeHost() = default;
+};

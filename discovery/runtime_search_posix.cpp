@@ -1,0 +1,136 @@
+#include "discovery/runtime_search.h"
+
+#include "discovery/runtime_inventory.h"
+#include "discovery/vm_library_check.h"
+#include "support/paths.h"
+#include "support/unique_resource.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+struct DirectoryTraits {
+    static DIR* invalid() { return nullptr; }
+    static void release(DIR* directory) { closedir(directory); }
+};
+
+struct InstalledRuntime {
+    std::string folder; // the record's subkey name and its "JavaHome"
+    std::string versionText;
+    const RegistryRoot* root;
+    RegistryView view;
+};
+
+// Entry names in byte order, so the records come in the same order on every run.
+std::vector<std::string> sortedEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    UniqueResource<DirectoryTraits> directory(opendir(folder.c_str()));
+    if (!directory)
+        return names;
+    while (const dirent* entry = readdir(directory.get())) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool readFile(const std::string& path, std::string& text) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
+}
+
+std::vector<InstalledRuntime> takeInventory(const std::vector<std::string>& folders) {
+    std::vector<InstalledRuntime> runtimes;
+    for (std::string folder : folders) {
+        if (folder.empty())
+            continue;
+        if (folder.back() != '/')
+            folder += '/';
+        for (const std::string& name : sortedEntries(folder)) {
+            std::string runtime = folder + name + "/";
+            std::string release;
+            if (!readFile(runtime + "release", release))
+                continue;
+            ReleaseInfo info = parseReleaseFile(release);
+            bool isJdk = fileExists(runtime + "bin/javac");
+            runtimes.push_back({folder + name, info.javaVersion, &inventoryRoot(info, isJdk),
+                                inventoryView(info)});
+        }
+    }
+    return runtimes;
+}
+
+// Presents the inventory as the registry's roots; it is taken the first time it is asked for.
+class InventoryRuntimeHost : public RuntimeHost {
+  public:
+    explicit InventoryRuntimeHost(std::vector<std::string> folders)
+        : folders_(std::move(folders)) {}
+
+    const RuntimeLayout& layout() const override { return posixRuntimeLayout(); }
+
+    bool fileExists(const std::string& path) override { return ::fileExists(path); }
+
+    bool modulePath(std::string& path) override { return ::modulePath(path); }
+
+    std::vector<std::string> subkeyNames(const RegistryRoot& root, RegistryView view) override {
+        std::vector<std::string> names;
+        for (const InstalledRuntime& runtime : inventory())
+            if (*runtime.root == root && runtime.view == view)
+                names.push_back(runtime.folder);
+        return names;
+    }
+
+    std::string versionText(const RegistryRoot& root, const std::string& subkey,
+                            RegistryView view) override {
+        const InstalledRuntime* runtime = find(root, subkey, view);
+        return runtime ? runtime->versionText : std::string();
+    }
+
+    std::string javaHome(const RegistryRoot& root, const std::string& subkey,
+                         RegistryView view) override {
+        const InstalledRuntime* runtime = find(root, subkey, view);
+        return runtime ? runtime->folder : std::string();
+    }
+
+    bool isX86VmLibrary(const std::string& path) override { return ::isX86VmLibrary(path); }
+
+  private:
+    const std::vector<InstalledRuntime>& inventory() {
+        if (!taken_) {
+            inventory_ = takeInventory(folders_);
+            taken_ = true;
+        }
+        return inventory_;
+    }
+
+    const InstalledRuntime* find(const RegistryRoot& root, const std::string& subkey,
+                                 RegistryView view) {
+        for (const InstalledRuntime& runtime : inventory())
+            if (*runtime.root == root && runtime.view == view && runtime.folder == subkey)
+                return &runtime;
+        return nullptr;
+    }
+
+    std::vector<std::string> folders_;
+    std::vector<InstalledRuntime> inventory_;
+    bool taken_ = false;
+};
+
+} // namespace
+
+bool locateRuntimeInFolders(Launcher& launcher, const std::vector<std::string>& folders) {
+    InventoryRuntimeHost host(folders);
+    return locateRuntime(launcher, host);
+}
+
+bool locateRuntime(Launcher& launcher) {
+    return locateRuntimeInFolders(launcher, standardInventoryFolders());
+}

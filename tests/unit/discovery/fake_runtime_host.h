@@ -1,0 +1,72 @@
+#pragma once
+
+// A machine for the runtime search that exists only in memory: a set of files, registry
+// records per root and view, the executable's path and the 32-bit x86 libraries. It notes
+// which views were enumerated and which libraries were opened.
+
+#include "discovery/runtime_host.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+class FakeRuntimeHost : public RuntimeHost {
+  public:
+    struct Record {
+        std::string subkey;
+        std::string javaHome;
+    };
+
+    std::set<std::string> files;
+    std::map<std::pair<std::string, RegistryView>, std::vector<Record>> registry;
+    std::string executable = "C:\\App\\tool.exe";
+    bool executableKnown = true;
+    std::set<std::string> x86Libraries;
+
+    std::set<RegistryView> enumeratedViews;
+    std::vector<std::string> openedLibraries;
+
+    // A runtime home with the given libraries ("client", "server", ...) and bin\java.dll.
+    void addHome(const std::string& home, const std::vector<const char*>& flavours) {
+        files.insert(home + "bin\\java.dll");
+        for (const char* flavour : flavours)
+            files.insert(home + "bin\\" + flavour + "\\jvm.dll");
+    }
+
+    void addRecord(const RegistryRoot& root, const std::string& subkey, const std::string& home,
+                   RegistryView view = RegistryView::native) {
+        registry[{root.key, view}].push_back({subkey, home});
+    }
+
+    const RuntimeLayout& layout() const override { return windowsRuntimeLayout(); }
+    bool fileExists(const std::string& path) override { return files.count(path) > 0; }
+    bool modulePath(std::string& path) override {
+        path = executable;
+        return executableKnown;
+    }
+    std::vector<std::string> subkeyNames(const RegistryRoot& root, RegistryView view) override {
+        enumeratedViews.insert(view);
+        std::vector<std::string> names;
+        for (const Record& record : registry[{root.key, view}])
+            names.push_back(record.subkey);
+        return names;
+    }
+    std::string javaHome(const RegistryRoot& root, const std::string& subkey,
+                         RegistryView view) override {
+        for (const Record& record : registry[{root.key, view}])
+            if (record.subkey == subkey)
+                return record.javaHome;
+        return {};
+    }
+    bool isX86VmLibrary(const std::string& path) override {
+        openedLibraries.push_back(path);
+        return x86Libraries.count(path) > 0;
+    }
+};
+
+// The roots by their order in the search (1 to 5).
+inline const RegistryRoot& root(int order) {
+    return registryRoots[order - 1];
+}
