@@ -1,22 +1,13 @@
 #include "ui/messages.h"
 
-#include <cstdio>
-#include <map>
+#include "ui/message_table.h"
 
-namespace {
-const std::map<int, const char*>& englishTexts() {
-    static const std::map<int, const char*> texts = {
-        {202, "Windows exception: %s (errno = %d).\n"},
-        {208, "failed to get the module path"},
-        {210, "Main class was not specified in INI file."},
-    };
-    return texts;
-}
-} // namespace
+#include <cstdio>
+#include <cstdlib>
 
 std::string loadResourceString(int id) {
-    auto found = englishTexts().find(id);
-    return found == englishTexts().end() ? std::string() : std::string(found->second);
+    std::string locale = messageLocaleName([](const char* name) { return std::getenv(name); });
+    return nearestMessageLanguage(locale).text(id);
 }
 
 void reportError(OsHandle, const std::string& text) {

@@ -1,19 +1,33 @@
 #include "ui/messages.h"
 
 #include "support/wide_text.h"
+#include "ui/string_bundle.h"
 
 #include <windows.h>
 
 std::string loadResourceString(int id) {
-    const wchar_t* text = nullptr;
-    // With a zero buffer size LoadStringW hands out a pointer into the resource itself.
-    int length = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id),
-                             reinterpret_cast<LPWSTR>(&text), 0);
-    if (length <= 0 || text == nullptr)
+    if (id < 0 || id > 0xFFFF)
         return {};
-    return toUtf8(text, static_cast<size_t>(length));
+    // The neutral language lets the resource loader choose among the executable's languages
+    // from the thread's language settings; the launcher never names a language itself.
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(stringBundleId(id)),
+                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    if (found == nullptr)
+        return {};
+    // Resource data stays mapped with the module; there is nothing to release.
+    HGLOBAL loaded = LoadResource(module, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (data == nullptr)
+        return {};
+    const auto* units = static_cast<const uint16_t*>(data);
+    auto entry = findBundleEntry(units, SizeofResource(module, found) / sizeof(uint16_t), id);
+    if (!entry || entry->length == 0)
+        return {};
+    return toUtf8(reinterpret_cast<const wchar_t*>(units + entry->offset), entry->length);
 }
 
 void reportError(OsHandle owner, const std::string& text) {
+    // No caption of its own: the system shows its default title.
     MessageBoxW(static_cast<HWND>(owner), toWide(text).c_str(), nullptr, MB_OK | MB_ICONERROR);
 }

@@ -11,7 +11,8 @@ struct FormatCase {
 
 TEST(FormatText, FillsPlaceholdersInOrder) {
     const FormatCase cases[] = {
-        {"Windows exception: %s (errno = %d).\n", {"cannot find CreateJavaVM JNI", 127},
+        {"Windows exception: %s (errno = %d).\n",
+         {"cannot find CreateJavaVM JNI", 127},
          "Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n"},
         {"version between %s and %s", {"1.6", "1.8"}, "version between 1.6 and 1.8"},
         {"%d", {static_cast<uint32_t>(0xFFFFFFFFu)}, "-1"},
