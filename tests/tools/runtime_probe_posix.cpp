@@ -1,0 +1,43 @@
+// Test tool: reads its settings file as the launcher does and runs the runtime search, with
+// the inventory taken from the folders in RUNTIME_PROBE_FOLDERS (colon-separated) instead of
+// the standard ones when that is set. Prints what the search decided.
+
+#include "discovery/runtime_inventory.h"
+#include "discovery/runtime_search.h"
+#include "launch/launcher.h"
+#include "launch/process_environment.h"
+#include "launch/settings.h"
+#include "support/process_arguments.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> splitFolders(const std::string& text) {
+    std::vector<std::string> folders;
+    size_t start = 0;
+    for (size_t colon; (colon = text.find(':', start)) != std::string::npos; start = colon + 1)
+        folders.push_back(text.substr(start, colon - start));
+    folders.push_back(text.substr(start));
+    return folders;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Launcher launcher;
+    rememberProcessArguments(argc, argv);
+    if (!readSettings(launcher))
+        return 2;
+    if (launcher.overrideWorkingDir)
+        setWorkingFolder();
+    const char* folders = std::getenv("RUNTIME_PROBE_FOLDERS");
+    bool found =
+        folders ? locateRuntimeInFolders(launcher, splitFolders(folders)) : locateRuntime(launcher);
+    std::printf("found=%d\njvmPath=%s\nusePairedLauncher=%d\n", found ? 1 : 0,
+                launcher.jvmPath.c_str(), launcher.usePairedLauncher ? 1 : 0);
+    return found ? 0 : 1;
+}
