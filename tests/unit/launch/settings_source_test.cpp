@@ -123,15 +123,6 @@ TEST_F(SettingsFileTest, ReadsValuesOfEveryLengthWhole) {
     }
 }
 
-TEST_F(SettingsFileTest, ReadsNonAsciiTextOfAFileWithByteOrderMark) {
-    SettingsFile file(write("\xEF\xBB\xBF[Gr\xC3\xBC\xC3\x9F"
-                            "e]\r\nk=\xE4\xB8\x96\xE7\x95\x8C\r\n"));
-    EXPECT_EQ(file.fileValue("Gr\xC3\xBC\xC3\x9F"
-                             "e",
-                             "k"),
-              "\xE4\xB8\x96\xE7\x95\x8C");
-}
-
 TEST_F(SettingsFileTest, ListsAllSectionNamesHoweverLong) {
     // Name lists that end just below, at and beyond the first buffer of 256 characters.
     for (size_t length : {60, 61, 62, 63, 64, 200, 1000}) {
@@ -185,13 +176,6 @@ TEST_F(SettingsFileTest, SetValueCreatesAndUpdatesKeysButNoFolders) {
 
     EXPECT_FALSE(SettingsFile(folder.file("no/such/folder.ini")).setValue("S", "k", "v"));
     EXPECT_FALSE(TempFolder::exists(folder.file("no")));
-}
-
-TEST_F(SettingsFileTest, SetValueChangesTheFirstSectionOfRepeatedOnes) {
-    SettingsFile file(write("[S]\r\na=1\r\n[T]\r\n[S]\r\nb=2\r\n"));
-    EXPECT_TRUE(file.setValue("S", "b", "3"));
-    EXPECT_EQ(file.fileValue("S", "b"), "3");
-    EXPECT_EQ(file.fileValue("S", "a"), "1");
 }
 
 struct LayeredCase {

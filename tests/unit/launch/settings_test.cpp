@@ -1,0 +1,302 @@
+#include "launch/settings.h"
+
+#include "launch/launcher.h"
+#include "unit/launch/temp_folder.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+TEST(SettingsPath, ReplacesTheExecutablesExtension) {
+    struct Case {
+        const char* executable;
+        PathStyle style;
+        const char* expected; // nullptr: no settings file
+    } cases[] = {
+        {"C:\\App\\tool.exe", PathStyle::windows, "C:\\App\\tool.ini"},
+        {"C:\\App\\tool.v2.exe", PathStyle::windows, "C:\\App\\tool.v2.ini"},
+        {"C:/App/tool.exe", PathStyle::windows, "C:/App/tool.ini"},
+        {"C:\\App\\tool", PathStyle::windows, nullptr},
+        {"C:\\My.App\\tool", PathStyle::windows, nullptr},
+        {"", PathStyle::windows, nullptr},
+        {"/opt/app/tool", PathStyle::posix, "/opt/app/tool.ini"},
+        {"/opt/app/tool.sh", PathStyle::posix, "/opt/app/tool.ini"},
+        {"/opt/app.d/tool", PathStyle::posix, "/opt/app.d/tool.ini"},
+        {"", PathStyle::posix, nullptr},
+    };
+    for (const auto& c : cases) {
+        std::string path = "stale";
+        EXPECT_EQ(settingsPathFor(c.executable, c.style, path), c.expected != nullptr)
+            << c.executable;
+        if (c.expected) {
+            EXPECT_EQ(path, c.expected) << c.executable;
+        }
+    }
+}
+
+TEST(SettingsPath, PerUserFileLiesBelowProductAndCode) {
+    Launcher launcher;
+    launcher.productName = "A/B:C\\?\"|><*D";
+    launcher.productCode = "{2C7A}";
+    SettingsContext windows;
+    windows.style = PathStyle::windows;
+    windows.appData = "C:\\Users\\u\\AppData\\Roaming";
+    EXPECT_EQ(userSettingsPathFor(launcher, windows, "C:\\App\\tool.exe", false),
+              "C:\\Users\\u\\AppData\\Roaming\\ABCD\\{2C7A}\\tool.ini");
+    windows.appData.clear();
+    EXPECT_EQ(userSettingsPathFor(launcher, windows, "..\\x86\\pair.v2.exe", false),
+              "\\ABCD\\{2C7A}\\pair.v2.ini");
+
+    SettingsContext posix;
+    posix.style = PathStyle::posix;
+    posix.appData = "/home/u/.config";
+    EXPECT_EQ(userSettingsPathFor(launcher, posix, "/opt/app/tool", false),
+              "/home/u/.config/ABCD/{2C7A}/tool.ini");
+}
+
+TEST(YesSetting, IgnoresOnlyAsciiLetterCase) {
+    for (const char* yes : {"Yes", "yes", "YES", "yEs"})
+        EXPECT_TRUE(isYesInAnyCase(yes)) << yes;
+    for (const char* no : {"", "Y", "true", "1", " Yes", "Yes ", "Yess", "no"})
+        EXPECT_FALSE(isYesInAnyCase(no)) << no;
+}
+
+// A launcher folder with its settings file, and a per-user folder, in a fresh temp folder.
+class SettingsTest : public ::testing::Test {
+  protected:
+    SettingsTest() {
+        context.executablePath = folder.file("app/tool.exe");
+        context.settingsPath = folder.file("app/tool.ini");
+        context.appData = folder.file("appdata");
+        std::filesystem::create_directories(std::filesystem::u8path(folder.file("app")));
+        std::filesystem::create_directories(std::filesystem::u8path(context.appData));
+    }
+    void writeSettings(const std::string& text) { TempFolder::write(context.settingsPath, text); }
+    // The settings file with "Main Class" and the given lines in their sections.
+    void writeWithMainClass(const std::string& runtimeLines, const std::string& appLines = "") {
+        writeSettings("[Java Runtime Environment]\nMain Class=app.Main\n" + runtimeLines +
+                      "\n[Application]\n" + appLines + "\n");
+    }
+    std::unique_ptr<Launcher> load() {
+        auto launcher = std::make_unique<Launcher>();
+        loaded = loadSettings(*launcher, context);
+        return launcher;
+    }
+
+    TempFolder folder;
+    SettingsContext context;
+    bool loaded = false;
+};
+
+TEST_F(SettingsTest, MainClassIsRequiredAndTakesSlashes) {
+    writeSettings("[java runtime environment]\nmain class=com.example.Main\n");
+    EXPECT_EQ(load()->mainClassName, "com/example/Main");
+    EXPECT_TRUE(loaded);
+
+    // Without it the keys after it are not read.
+    writeSettings("[Application]\nFailure Check=Yes\nPair Product=p.exe\n");
+    auto launcher = load();
+    EXPECT_FALSE(loaded);
+    EXPECT_FALSE(launcher->showExceptionDialog);
+    EXPECT_EQ(launcher->pairProduct, "");
+
+    // The built-in text can name it.
+    context.builtInText = "[Java Runtime Environment]\r\nMain Class=builtin.Main\r\n";
+    EXPECT_EQ(load()->mainClassName, "builtin/Main");
+    EXPECT_TRUE(loaded);
+}
+
+TEST_F(SettingsTest, ProductKeysComeOnlyFromTheFile) {
+    context.builtInText = "[Product Information]\r\nProduct Name=Built In\r\n"
+                          "[Java Runtime Environment]\r\nMain Class=m\r\n";
+    writeSettings("[Product Information]\nProduct Code={C}\nUpgrade Code={U}\n");
+    auto launcher = load();
+    EXPECT_EQ(launcher->productName, "");
+    EXPECT_EQ(launcher->productCode, "{C}");
+    EXPECT_EQ(launcher->upgradeCode, "{U}");
+}
+
+TEST_F(SettingsTest, EachKeyFollowsItsOwnRule) {
+    using Check = std::function<void(const Launcher&)>;
+    struct Case {
+        const char* runtimeLines;
+        const char* applicationLines;
+        Check check;
+    } cases[] = {
+        {"Minimum Version=1.7\nMaximum Version=1.8", "",
+         [](const Launcher& l) {
+             EXPECT_EQ(l.minVersion, (JavaVersion{{1, 7, 0, 0}}));
+             EXPECT_EQ(l.maxVersion, (JavaVersion{{1, 8, 65535, 65535}}));
+         }},
+        {"Minimum Version=any\nMaximum Version=any", "",
+         [](const Launcher& l) {
+             EXPECT_EQ(l.minVersion, JavaVersion::lowest());
+             EXPECT_EQ(l.maxVersion, JavaVersion::highest());
+         }},
+        {"Minimum Version=ANY", "",
+         [](const Launcher& l) { EXPECT_EQ(l.minVersion, JavaVersion::lowest()); }},
+        {"", "", [](const Launcher& l) { EXPECT_EQ(l.maxVersion, JavaVersion::highest()); }},
+        {"Preferred versions=1.8;;1.6;", "",
+         [](const Launcher& l) {
+             EXPECT_EQ(l.preferredVersions, (std::vector<std::string>{"1.8", "", "1.6"}));
+         }},
+        {"", "Application Type=service", [](const Launcher& l) { EXPECT_TRUE(l.isService); }},
+        {"", "Application Type=Service", [](const Launcher& l) { EXPECT_FALSE(l.isService); }},
+        {"JVM Type=server", "", [](const Launcher& l) { EXPECT_EQ(l.jvmType, JvmType::server); }},
+        {"JVM Type=favor_server", "",
+         [](const Launcher& l) { EXPECT_EQ(l.jvmType, JvmType::favorServer); }},
+        {"JVM Type=Server", "", [](const Launcher& l) { EXPECT_EQ(l.jvmType, JvmType::client); }},
+        {"", "Failure Check=yes\nOverride WorkingDir=YES\nPair Return Code=Yes",
+         [](const Launcher& l) {
+             EXPECT_TRUE(l.showExceptionDialog);
+             EXPECT_TRUE(l.overrideWorkingDir);
+             EXPECT_TRUE(l.pairReturnCode);
+         }},
+        {"", "Failure Check=true\nOverride WorkingDir=1\nPair Return Code=y",
+         [](const Launcher& l) {
+             EXPECT_FALSE(l.showExceptionDialog);
+             EXPECT_FALSE(l.overrideWorkingDir);
+             EXPECT_FALSE(l.pairReturnCode);
+         }},
+        {"System Path=%APP%\\bin\nLibrary Path=lib", "Pair Product=..\\x86\\tool.exe",
+         [](const Launcher& l) {
+             EXPECT_EQ(l.systemPath, "%APP%\\bin");
+             EXPECT_EQ(l.libraryPath, "lib");
+             EXPECT_EQ(l.pairProduct, "..\\x86\\tool.exe");
+         }},
+    };
+    for (const auto& c : cases) {
+        writeWithMainClass(c.runtimeLines, c.applicationLines);
+        auto launcher = load();
+        EXPECT_TRUE(loaded);
+        SCOPED_TRACE(std::string(c.runtimeLines) + "|" + c.applicationLines);
+        c.check(*launcher);
+    }
+}
+
+TEST_F(SettingsTest, JvmSourceComparesExactly) {
+    struct Case {
+        const char* value;
+        bool kindFallback, jdkWanted, jreWanted;
+    } cases[] = {
+        {"", true, true, true},
+        {"favor_JRE", true, false, true},
+        {"favor_JDK", true, true, false},
+        {"only_JRE", false, false, true},
+        {"only_JDK", false, true, false},
+        {"only_jre", false, false, false},
+        {"anything", false, false, false},
+    };
+    for (const auto& c : cases) {
+        writeWithMainClass(std::string("JVM Source=") + c.value);
+        auto launcher = load();
+        EXPECT_EQ(launcher->kindFallback, c.kindFallback) << c.value;
+        EXPECT_EQ(launcher->jdkWanted, c.jdkWanted) << c.value;
+        EXPECT_EQ(launcher->jreWanted, c.jreWanted) << c.value;
+    }
+}
+
+TEST_F(SettingsTest, VmProviderIgnoresLetterCase) {
+    struct Case {
+        const char* value;
+        bool flags[6]; // jrockit admitted/favored, sun admitted/favored, ibm admitted/favored
+    } cases[] = {
+        {"", {false, false, true, true, false, false}},
+        {"sun", {false, false, true, true, false, false}},
+        {"jrockit", {true, true, false, false, false, false}},
+        {"IBM", {false, false, false, false, true, true}},
+        {"favor_sun", {true, false, true, true, true, false}},
+        {"Favor_JRockit", {true, true, true, false, true, false}},
+        {"FAVOR_IBM", {true, false, true, false, true, true}},
+        {"any", {true, false, true, false, true, false}},
+    };
+    for (const auto& c : cases) {
+        writeWithMainClass(std::string("VM Provider=") + c.value);
+        auto launcher = load();
+        const Launcher& l = *launcher;
+        bool flags[6] = {l.jrockitRuntimeAdmitted, l.jrockitRuntimeFavored, l.sunRuntimeAdmitted,
+                         l.sunRuntimeFavored,      l.ibmRuntimeAdmitted,    l.ibmRuntimeFavored};
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(flags[i], c.flags[i]) << c.value << " flag " << i;
+    }
+}
+
+class JrePathTest : public SettingsTest {
+  protected:
+    JrePathTest() {
+        writeSettings("[Product Information]\nProduct Name=My/App\nProduct Code={P}\n"
+                      "[Java Runtime Environment]\nMain Class=m\nJRE Path=C:\\FromLauncher\n"
+                      "[Application]\nPair Product=" +
+                      folder.file("pair/pair.exe") + "\n");
+        userPath = folder.file("appdata/MyApp/{P}/tool.ini");
+    }
+    void writeUserFile(const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::u8path(userPath).parent_path());
+        TempFolder::write(userPath, text);
+    }
+    std::string userPath;
+};
+
+TEST_F(JrePathTest, PerUserFileAnswersAloneWhenItExists) {
+    EXPECT_EQ(load()->jrePath, "C:\\FromLauncher");
+
+    writeUserFile("[java runtime environment]\njre path=D:\\FromUser\n");
+    EXPECT_EQ(load()->jrePath, "D:\\FromUser");
+
+    // Existing without the key: empty, although the launcher file names a folder.
+    writeUserFile("[Other]\nx=1\n");
+    EXPECT_EQ(load()->jrePath, "");
+
+    // A service and a system outside the NT family read the launcher file only.
+    writeUserFile("[Java Runtime Environment]\nJRE Path=D:\\FromUser\n");
+    context.ntPlatform = false;
+    EXPECT_EQ(load()->jrePath, "C:\\FromLauncher");
+    context.ntPlatform = true;
+    writeSettings(TempFolder::read(context.settingsPath) + "Application Type=service\n");
+    EXPECT_EQ(load()->jrePath, "C:\\FromLauncher");
+}
+
+TEST_F(JrePathTest, WriteBackGoesToThePerUserFilesOnNt) {
+    auto loadedLauncher = load();
+    Launcher& launcher = *loadedLauncher;
+    writeBackJrePath(launcher, context, "E:\\Chosen\\");
+    auto jrePathIn = [](const std::string& path) {
+        return SettingsFile(path).fileValue("Java Runtime Environment", "JRE Path");
+    };
+    EXPECT_EQ(jrePathIn(userPath), "E:\\Chosen\\");
+    EXPECT_EQ(jrePathIn(folder.file("appdata/MyApp/{P}/pair.ini")), "E:\\Chosen\\");
+    EXPECT_EQ(jrePathIn(context.settingsPath), "C:\\FromLauncher");
+    EXPECT_FALSE(TempFolder::exists(folder.file("pair/pair.ini")));
+    // The next start reads it back.
+    EXPECT_EQ(load()->jrePath, "E:\\Chosen\\");
+
+    // Without a pair product only the own per-user file is written.
+    launcher.pairProduct.clear();
+    writeBackJrePath(launcher, context, "F:\\Again");
+    EXPECT_EQ(jrePathIn(userPath), "F:\\Again");
+    EXPECT_EQ(jrePathIn(folder.file("appdata/MyApp/{P}/pair.ini")), "E:\\Chosen\\");
+}
+
+TEST_F(JrePathTest, WriteBackGoesBesideTheExecutablesForAService) {
+    std::filesystem::create_directories(std::filesystem::u8path(folder.file("pair")));
+    for (bool service : {true, false}) {
+        auto launcher = load();
+        launcher->isService = service;
+        context.ntPlatform = service; // a service on NT, or no service outside NT
+        std::string chosen = service ? "E:\\Service" : "E:\\NotNt";
+        writeBackJrePath(*launcher, context, chosen);
+        EXPECT_EQ(
+            SettingsFile(context.settingsPath).fileValue("Java Runtime Environment", "JRE Path"),
+            chosen);
+        EXPECT_EQ(SettingsFile(folder.file("pair/pair.ini"))
+                      .fileValue("java runtime environment", "jre path"),
+                  chosen);
+        EXPECT_FALSE(TempFolder::exists(userPath));
+        // The rest of the launcher file stays.
+        EXPECT_EQ(load()->mainClassName, "m");
+    }
+}
+
+} // namespace
