@@ -29,12 +29,24 @@ def start():
         f.write(str(xvfb.pid))
     with open(os.path.join(state, "display"), "w") as f:
         f.write(":" + display)
+    display = ":" + display
     env = wine_base_env()
     started = time.monotonic()
-    subprocess.run([WINE, "wineboot", "-i"], env=env, check=True, timeout=300,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run(["wineserver", "-w"], env=env, timeout=300)
-    print("wine prefix ready in %.1f s, display :%s" % (time.monotonic() - started, display))
+    # A first start of Wine now and then fails on a loaded machine; a second try from a clean
+    # prefix is what a person would do, and the output of a failure is kept for the log.
+    for attempt in (1, 2):
+        boot = subprocess.run([WINE, "wineboot", "-i"], env=env, timeout=300,
+                              capture_output=True, text=True, errors="replace")
+        waited = subprocess.run(["wineserver", "-w"], env=env, timeout=300)
+        if boot.returncode == 0 and waited.returncode == 0:
+            break
+        print("wineboot attempt %d failed (%d):\n%s%s" % (attempt, boot.returncode,
+                                                          boot.stdout, boot.stderr[-4000:]))
+        subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
+        shutil.rmtree(env["WINEPREFIX"], ignore_errors=True)
+    else:
+        sys.exit("could not create the Wine prefix")
+    print("wine prefix ready in %.1f s, display %s" % (time.monotonic() - started, display))
 
 
 def stop(quiet=False):
