@@ -30,7 +30,13 @@ bool JavaVersion::parse(const std::string& text, int32_t fill, JavaVersion& vers
             value = value * 10 + (text[pos] - '0');
             ++pos;
         }
-        version.parts[partsRead++] = static_cast<int32_t>(static_cast<uint32_t>(value));
+        // The last digit can still carry the value past the signed range (2147483648), where
+        // the part would turn negative and rank the version below every other.
+        if (value > INT32_MAX) {
+            version = JavaVersion();
+            return false;
+        }
+        version.parts[partsRead++] = static_cast<int32_t>(value);
         while (pos < text.size() && !isDigit(text[pos]))
             ++pos;
     }

@@ -17,8 +17,8 @@ struct JavaVersion {
     static JavaVersion highest() { return {{65535, 65535, 65535, 65535}}; }
 
     // Reads up to four runs of digits; any non-digit separates parts. Parts not read get
-    // fill. False (and 0.0.0.0) for a text without digits or with a number of more than
-    // ten digits (a part that already exceeds 214748364 takes no further digit).
+    // fill. False (and 0.0.0.0) for a text without digits or with a number above 2147483647
+    // (a part that already exceeds 214748364 takes no further digit).
     static bool parse(const std::string& text, int32_t fill, JavaVersion& version);
 
     friend bool operator==(const JavaVersion& a, const JavaVersion& b);

@@ -17,7 +17,7 @@ void put(Bytes& image, size_t offset, uint32_t value, size_t count) {
     if (image.size() < offset + count)
         image.resize(offset + count);
     for (size_t i = 0; i < count; ++i)
-        image[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+        image[offset + i] = i < sizeof value ? static_cast<unsigned char>(value >> (8 * i)) : 0;
 }
 
 // A DOS header pointing at NT headers with the given signature and machine.
