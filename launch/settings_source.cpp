@@ -30,9 +30,12 @@ uint32_t decodeSequence(const std::string& text, size_t begin, size_t end) {
     return c;
 }
 
-// End of the UTF-8 sequence that starts at begin (at most four bytes).
+// End of the UTF-8 sequence that starts at begin (at most four bytes). An ASCII or stray byte
+// stands alone, so that a blank before a stray continuation byte is still a blank.
 size_t sequenceEnd(const std::string& text, size_t begin) {
     size_t end = begin + 1;
+    if (static_cast<unsigned char>(text[begin]) < 0xC0)
+        return end;
     while (end < text.size() && end - begin < 4 &&
            isContinuationByte(static_cast<unsigned char>(text[end])))
         ++end;
@@ -45,6 +48,9 @@ size_t sequenceStart(const std::string& text, size_t end) {
     while (begin > 0 && end - begin < 4 &&
            isContinuationByte(static_cast<unsigned char>(text[begin])))
         --begin;
+    // Continuation bytes behind an ASCII byte belong to no sequence: the last one stands alone.
+    if (begin + 1 < end && static_cast<unsigned char>(text[begin]) < 0x80)
+        return end - 1;
     return begin;
 }
 

@@ -64,6 +64,8 @@ TEST(IniText, ParsesByItsOwnRules) {
         // Blanks of the wide white-space set go (ideographic, no-break, em space); U+0085 stays.
         {"[S]\r\n\xE3\x80\x80k\xC2\xA0=\xE2\x80\x83v\xE3\x80\x80", "S{k=v}"},
         {"[S]\r\nk=\xC2\x85v", "S{k=\xC2\x85v}"},
+        // A stray continuation byte is no part of the blank before or after it.
+        {"[S]\r\nk=\t\xBBv\xBB ", "S{k=\xBBv\xBB}"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(dump(IniText(c.text)), c.expected) << c.text;
