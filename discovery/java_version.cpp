@@ -79,7 +79,9 @@ std::string toString(const JavaVersion& version) {
     }
     if (last < 0)
         return "0.0.0.0";
-    if (last < 1)
+    // Two parts at least ("1.0"), but a second part that only fills an open maximum is not
+    // printed: "Maximum Version=11" reads "11", not "11.65535".
+    if (last < 1 && version.parts[1] != JavaVersion::unboundedPart)
         last = 1;
     std::string text;
     for (int i = 0; i <= last; ++i) {

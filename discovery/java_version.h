@@ -31,7 +31,8 @@ int compare(const JavaVersion& a, const JavaVersion& b);
 bool matches(const JavaVersion& version, const JavaVersion& pattern);
 // True for 0.0.0.0 and 65535.65535.65535.65535.
 bool isUnbounded(const JavaVersion& version);
-// Up to the last part that is neither 0 nor 65535, at least two parts: 1.8.0.0 -> "1.8".
+// Up to the last part that is neither 0 nor 65535, at least two parts unless the second only
+// fills an open maximum: 1.8.0.0 -> "1.8", 11.65535.65535.65535 -> "11".
 std::string toString(const JavaVersion& version);
 
 // Bound settings: exactly "any" means unbounded; otherwise parsed with fill 0 (minimum) or

@@ -62,6 +62,8 @@ TEST(JavaVersion, PrintsSignificantParts) {
         {v(1, 7, 65535, 65535), "1.7"}, {v(1, 6, 0, 65535), "1.6"},
         {v(0, 0, 0, 0), "0.0.0.0"},     {JavaVersion::highest(), "0.0.0.0"},
         {v(0, 65535, 3, 0), "0.65535.3"},
+        {v(11, 65535, 65535, 65535), "11"}, {v(11, 0, 65535, 65535), "11.0"},
+        {v(17, 0, 0, 0), "17.0"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(toString(c.version), c.text);
