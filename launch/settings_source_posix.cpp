@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -32,21 +34,26 @@ ssize_t readFully(int fd, char* buffer, size_t size) {
     return static_cast<ssize_t>(done);
 }
 
-// The whole file; 0 or the error code of the failed open or read.
-int readContent(const std::string& path, std::string& content) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file)
-        return errno;
+// The rest of an open file; 0 or the error code of the failed read.
+int readAll(int fd, std::string& content) {
     content.clear();
     char buffer[16384];
     for (;;) {
-        ssize_t got = readFully(file.get(), buffer, sizeof buffer);
+        ssize_t got = readFully(fd, buffer, sizeof buffer);
         if (got < 0)
             return errno;
         content.append(buffer, static_cast<size_t>(got));
         if (static_cast<size_t>(got) < sizeof buffer)
             return 0;
     }
+}
+
+// The whole file; 0 or the error code of the failed open or read.
+int readContent(const std::string& path, std::string& content) {
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file)
+        return errno;
+    return readAll(file.get(), content);
 }
 
 bool writeContent(const std::string& path, const std::string& content) {
@@ -65,9 +72,68 @@ bool writeContent(const std::string& path, const std::string& content) {
     return true;
 }
 
-IniProfile loadProfile(const std::string& path) {
-    std::string content;
-    return readContent(path, content) == 0 ? IniProfile(content) : IniProfile();
+// What tells one state of a file from another without reading it.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified = {0, 0};
+    timespec changed = {0, 0};
+
+    explicit FileIdentity(const struct stat& status = {})
+        : device(status.st_dev), inode(status.st_ino), size(status.st_size),
+          modified(status.st_mtim), changed(status.st_ctim) {}
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+// The profile of the file read last, kept while the file stays as it was, as the platform's
+// profile functions keep theirs: a start looks up some forty keys of one file in a row, and
+// reading a large file afresh for each of them would take seconds.
+struct ProfileCache {
+    std::mutex mutex;
+    std::string path;
+    FileIdentity identity;
+    IniProfile profile;
+
+    void forget() {
+        std::lock_guard<std::mutex> lock(mutex);
+        path.clear();
+        profile = IniProfile();
+    }
+};
+
+ProfileCache& profileCache() {
+    static ProfileCache cache;
+    return cache;
+}
+
+// Calls use with the file's profile (an empty one when the file cannot be read).
+template <typename Use> void withProfile(const std::string& path, Use use) {
+    ProfileCache& cache = profileCache();
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status;
+    if (!file || ::fstat(file.get(), &status) != 0) {
+        use(IniProfile());
+        return;
+    }
+    const FileIdentity identity(status);
+    if (cache.path != path || !(cache.identity == identity)) {
+        std::string content;
+        if (readAll(file.get(), content) != 0) {
+            use(IniProfile());
+            return;
+        }
+        cache.profile = IniProfile(content);
+        cache.path = path;
+        cache.identity = identity;
+    }
+    use(cache.profile);
 }
 
 } // namespace
@@ -86,11 +152,11 @@ uint32_t SettingsFile::readHeader(uint32_t& value) {
 
 void SettingsFile::getValue(const std::string& section, const std::string& key,
                             std::string& value) {
-    value = loadProfile(path_).value(section, key);
+    withProfile(path_, [&](const IniProfile& profile) { value = profile.value(section, key); });
 }
 
 void SettingsFile::getSectionNames(std::vector<std::string>& names) {
-    names = loadProfile(path_).sectionNames();
+    withProfile(path_, [&](const IniProfile& profile) { names = profile.sectionNames(); });
 }
 
 bool SettingsFile::setValue(const std::string& section, const std::string& key,
@@ -100,9 +166,12 @@ bool SettingsFile::setValue(const std::string& section, const std::string& key,
     if (error != 0 && error != ENOENT)
         return false;
     IniProfile profile(content);
+    // A write within the file system's time granularity may keep size and times alike.
+    profileCache().forget();
     return profile.setValue(section, key, value) && writeContent(path_, profile.content());
 }
 
 bool SettingsFile::deleteFile() {
+    profileCache().forget();
     return ::unlink(path_.c_str()) == 0;
 }
