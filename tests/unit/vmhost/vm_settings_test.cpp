@@ -1,0 +1,121 @@
+#include "vmhost/vm_settings.h"
+
+#include "launch/launcher.h"
+#include "support/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+struct Fixture {
+    std::map<std::pair<std::string, std::string>, std::string> values;
+    std::vector<std::string> expanded;
+
+    VmOptionSources sources() {
+        VmOptionSources s;
+        s.setting = [this](const std::string& section, const std::string& key) {
+            auto found = values.find({section, key});
+            return found == values.end() ? std::string() : found->second;
+        };
+        s.classPath.expandEnvironment = [this](std::string& text) {
+            expanded.push_back(text);
+            size_t at;
+            while ((at = text.find("%HOME%")) != std::string::npos)
+                text.replace(at, 6, "/home/u");
+        };
+        s.classPath.launcherPath = [] { return std::string("/app/tool"); };
+        s.classPath.listMatchingFiles = [](const std::string&) {
+            return std::vector<std::string>{};
+        };
+        s.memoryStatus = [] {
+            MemoryStatus memory;
+            memory.totalPhysical = uint64_t{16} << 30;
+            return memory;
+        };
+        // A stand-in splitter: blanks separate, empty items are kept.
+        s.splitArguments = [](const std::string& text, std::vector<std::string>& items) {
+            size_t start = 0;
+            for (size_t end; (end = text.find(' ', start)) != std::string::npos; start = end + 1)
+                items.push_back(text.substr(start, end - start));
+            items.push_back(text.substr(start));
+        };
+        s.toOptionText = [](const std::string& text) { return "<" + text + ">"; };
+        return s;
+    }
+    void set(const char* section, const char* key, const char* value) {
+        values[{section, key}] = value;
+    }
+};
+
+std::string absoluteJar() {
+    return pathSeparator() == '\\' ? "C:\\abs\\app.jar" : "/abs/app.jar";
+}
+
+TEST(VmSettings, BuildsTheOptionsInOrderExpandedAndConverted) {
+    Fixture f;
+    f.set("Class Path", "Class Path", absoluteJar().c_str());
+    f.set("Java Runtime Environment", "Virtual Machine Parameters",
+          " -Dname=\"a b\" -Xmx50:256:1024P -Duser=%HOME% -Xss512k");
+    Launcher launcher;
+    launcher.vmOptions.push_back("-Djava.library.path=/lib");
+    ASSERT_TRUE(collectVmOptions(launcher, f.sources()));
+    EXPECT_EQ(launcher.vmOptions,
+              (std::vector<std::string>{
+                  "-Djava.library.path=/lib",
+                  "<-Djava.class.path=" + absoluteJar() + classPathSeparator() + ">",
+                  "<-Dname=a b>", "<-Xmx1048576K>", "<-Duser=/home/u>", "<-Xss512k>"}));
+    EXPECT_EQ(launcher.mainStackSize, 512u * 1024);
+}
+
+TEST(VmSettings, ReadsTheStreamFilesWithCaseSensitiveAppend) {
+    Fixture f;
+    f.set("Class Path", "Class Path", absoluteJar().c_str());
+    f.set("Application", "Output File", "%HOME%/out-%yyyy%.log");
+    f.set("Application", "Output Append", "Yes");
+    f.set("Application", "Error File", "err.log");
+    f.set("Application", "Error Append", "yes");
+    Launcher launcher;
+    ASSERT_TRUE(collectVmOptions(launcher, f.sources()));
+    EXPECT_EQ(launcher.outputFile, "/home/u/out-%yyyy%.log");
+    EXPECT_FALSE(launcher.outputAppend);
+    EXPECT_EQ(launcher.errorFile, "err.log");
+    EXPECT_TRUE(launcher.errorAppend);
+}
+
+TEST(VmSettings, AppendsTheNonEmptyCmdItemsAfterTheCommandLine) {
+    Fixture f;
+    f.set("Class Path", "Class Path", absoluteJar().c_str());
+    f.set("Application", "Cmd", " x  %HOME%");
+    Launcher launcher;
+    launcher.mainArguments = {"a", "b", "c"};
+    ASSERT_TRUE(collectVmOptions(launcher, f.sources()));
+    EXPECT_EQ(launcher.mainArguments, (std::vector<std::string>{"a", "b", "c", "x", "/home/u"}));
+    EXPECT_EQ(launcher.cmdLine, " x  %HOME%");
+}
+
+TEST(VmSettings, EmbeddedJarCountsInAnyCaseAndMakesAnEmptyClassPathUsable) {
+    Fixture f;
+    f.set("Application", "Embedded Jar", "YES");
+    Launcher launcher;
+    ASSERT_TRUE(collectVmOptions(launcher, f.sources()));
+    EXPECT_EQ(launcher.vmOptions,
+              std::vector<std::string>{std::string("<-Djava.class.path=/app/tool") +
+                                       classPathSeparator() + ">"});
+}
+
+TEST(VmSettings, AnEmptyClassPathStoresNothing) {
+    Fixture f;
+    f.set("Java Runtime Environment", "Virtual Machine Parameters", "-Xss1m");
+    f.set("Application", "Output File", "out.log");
+    f.set("Application", "Cmd", "x");
+    Launcher launcher;
+    EXPECT_FALSE(collectVmOptions(launcher, f.sources()));
+    EXPECT_TRUE(launcher.vmOptions.empty());
+    EXPECT_TRUE(launcher.outputFile.empty());
+    EXPECT_TRUE(launcher.mainArguments.empty());
+    EXPECT_EQ(launcher.mainStackSize, 0u);
+}
+
+} // namespace

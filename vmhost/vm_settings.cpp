@@ -1,0 +1,59 @@
+#include "vmhost/vm_settings.h"
+
+#include "launch/launcher.h"
+#include "launch/settings.h"
+
+namespace {
+
+// A redirection target and whether it appends ("yes" exactly, in lower case).
+void readStreamFile(const VmOptionSources& sources, const char* fileKey, const char* appendKey,
+                    std::string& file, bool& append) {
+    file = sources.setting(SettingsSection::application, fileKey);
+    if (!file.empty())
+        sources.classPath.expandEnvironment(file);
+    append = sources.setting(SettingsSection::application, appendKey) == "yes";
+}
+
+void appendCmdArguments(Launcher& launcher, const VmOptionSources& sources) {
+    launcher.cmdLine = sources.setting(SettingsSection::application, SettingsKey::cmd);
+    if (launcher.cmdLine.empty())
+        return;
+    std::string text = launcher.cmdLine;
+    sources.classPath.expandEnvironment(text);
+    std::vector<std::string> items;
+    sources.splitArguments(text, items);
+    for (std::string& item : items) {
+        if (!item.empty())
+            launcher.mainArguments.push_back(std::move(item));
+    }
+}
+
+} // namespace
+
+bool collectVmOptions(Launcher& launcher, const VmOptionSources& sources) {
+    bool embeddedJar =
+        isYesInAnyCase(sources.setting(SettingsSection::application, SettingsKey::embeddedJar));
+    std::string classPath =
+        buildClassPath(sources.setting(SettingsSection::classPath, SettingsKey::classPath),
+                       embeddedJar, sources.classPath);
+    if (classPath.empty())
+        return false;
+
+    VmParameterList parameters(sources.memoryStatus);
+    parameters.options.push_back("-Djava.class.path=" + classPath);
+    splitVmParameters(sources.setting(SettingsSection::javaRuntimeEnvironment,
+                                      SettingsKey::virtualMachineParameters),
+                      parameters);
+    for (std::string& option : parameters.options) {
+        sources.classPath.expandEnvironment(option);
+        launcher.vmOptions.push_back(sources.toOptionText(option));
+    }
+    launcher.mainStackSize = parameters.mainStackSize;
+
+    readStreamFile(sources, SettingsKey::outputFile, SettingsKey::outputAppend, launcher.outputFile,
+                   launcher.outputAppend);
+    readStreamFile(sources, SettingsKey::errorFile, SettingsKey::errorAppend, launcher.errorFile,
+                   launcher.errorAppend);
+    appendCmdArguments(launcher, sources);
+    return true;
+}
