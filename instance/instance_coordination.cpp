@@ -6,4 +6,6 @@ bool setUpInstanceCoordination(Launcher&) { return true; }
 
 int waitForPrimary(Launcher&) { return exitCodeSuccess; }
 
+void signalMainStarted(Launcher&) {}
+
 void shutDownInstanceCoordination(Launcher&) {}

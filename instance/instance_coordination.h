@@ -7,5 +7,7 @@ class Launcher;
 bool setUpInstanceCoordination(Launcher& launcher);
 // Secondary instance: the primary's answer, or its exit code when it ends first.
 int waitForPrimary(Launcher& launcher);
+// Main thread, just before main is called: from then on forwarded requests may enter Java.
+void signalMainStarted(Launcher& launcher);
 // Stops the listener and releases the shared block (shutdown).
 void shutDownInstanceCoordination(Launcher& launcher);

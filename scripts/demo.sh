@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the demo application through the launcher.
+# Installs what is missing, builds, and starts the demo application through the launcher with
+# the Java runtime it finds on this machine. Extra arguments go to the demo application.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 demo_dir=build/demo-app
 rm -rf "$demo_dir" && mkdir -p "$demo_dir"
-cp -r demo/. "$demo_dir/"
+cp demo/demo.ini build/demo/demo.jar "$demo_dir/"
 cp build/launcher "$demo_dir/demo"
-echo "== starting $demo_dir/demo with $demo_dir/demo.ini"
+echo "== starting $demo_dir/demo (settings: $demo_dir/demo.ini)"
 set +e
 "$demo_dir/demo" "$@"
 code=$?
 set -e
 echo "== the launcher ended with exit status $code"
+exit $code

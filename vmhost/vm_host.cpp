@@ -1,11 +1,45 @@
 #include "vmhost/vm_host.h"
 
 #include "launch/launcher.h"
+#include "launch/process_environment.h"
+#include "launch/settings.h"
+#include "launch/settings_source.h"
+#include "support/paths.h"
+#include "ui/messages.h"
+#include "vmhost/vm_settings.h"
 
-bool loadVmLibrary(Launcher&, const std::string&) { return false; }
+namespace {
 
-void buildVmOptions(Launcher&) {}
+// The services of the running process; the settings are those of the launcher's settings file
+// over the built-in text, read afresh.
+VmOptionSources processSources(LayeredSettings& settings) {
+    VmOptionSources sources;
+    sources.setting = [&settings](const std::string& section, const std::string& key) {
+        return settings.value(section, key);
+    };
+    sources.classPath.expandEnvironment = expandEnvironment;
+    sources.classPath.launcherPath = [] {
+        // modulePath has told the user when it fails; an empty path takes its place.
+        std::string path;
+        return modulePath(path) ? path : std::string();
+    };
+    sources.classPath.listMatchingFiles = listMatchingFiles;
+    sources.memoryStatus = queryMemoryStatus;
+    sources.splitArguments = splitArguments;
+    sources.toOptionText = toVmOptionText;
+    return sources;
+}
 
-int runMainThread(Launcher&) { return 1; }
+} // namespace
 
-void destroyVm(Launcher&) {}
+bool buildVmOptions(Launcher& launcher) {
+    std::string path;
+    if (!settingsFilePath(path))
+        return false;
+    LayeredSettings settings(path, builtInSettingsText());
+    if (!collectVmOptions(launcher, processSources(settings))) {
+        reportError(launcher.splashWindowHandle, loadResourceString(MessageId::classPathMissing));
+        return false;
+    }
+    return true;
+}

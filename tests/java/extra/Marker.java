@@ -1,0 +1,4 @@
+package extra;
+
+/** A class that only a second jar holds. */
+public final class Marker {}

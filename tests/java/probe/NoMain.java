@@ -1,0 +1,6 @@
+package probe;
+
+/** Has a main, but not main(String[]). */
+public final class NoMain {
+    public static void main() {}
+}

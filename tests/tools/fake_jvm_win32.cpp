@@ -1,0 +1,323 @@
+// Test VM library (never shipped): stands in for jvm.dll under Wine, where no Windows Java
+// runtime exists. It records what the launcher hands it, one line per event, in the UTF-8 file
+// named by FAKE_JVM_RECORD, and simulates just enough of a VM for the launcher's main-thread
+// path. Built three times: FAKE_JVM_EXPORTS 2 exports both invocation functions, 1 only
+// JNI_CreateJavaVM, 0 neither.
+//
+// Environment: FAKE_JVM_CREATE_RESULT  JNI_CreateJavaVM's result (default 0)
+//              FAKE_JVM_DEFAULT_STACK  javaStackSize reported through the JDK 1.1 record
+// Main classes: fake/Main returns; fake/Exit calls System.exit(first argument); fake/Throws
+// ends with an exception; fake/NoMain has no main; any other name is missing.
+
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0A00
+#endif
+#include <windows.h>
+
+// This library implements the invocation functions that jni.h declares.
+#define _JNI_IMPLEMENTATION_
+#include <jni.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct FakeObject {
+    std::string className; // the class of an instance, or the name of a class object
+    bool isClass = false;
+    std::u16string text;            // String and char[] contents
+    std::vector<FakeObject*> items; // Object[] elements
+    std::string utf8;               // GetStringUTFChars buffer
+};
+
+FakeObject* pendingException = nullptr;
+void(JNICALL* exitHook)(jint) = nullptr;
+
+std::string environment(const char* name) {
+    char value[1024];
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof(value));
+    return length > 0 && length < sizeof(value) ? std::string(value, length) : std::string();
+}
+
+void record(const std::string& line) {
+    std::string path = environment("FAKE_JVM_RECORD");
+    if (path.empty())
+        return;
+    if (FILE* file = std::fopen(path.c_str(), "ab")) {
+        std::fprintf(file, "%s\n", line.c_str());
+        std::fclose(file);
+    }
+}
+
+std::string toUtf8(const std::u16string& text) {
+    if (text.empty())
+        return {};
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), nullptr, 0,
+                                   nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), out.data(), size, nullptr,
+                        nullptr);
+    return out;
+}
+
+FakeObject* object(jobject reference) {
+    return reinterpret_cast<FakeObject*>(reference);
+}
+
+FakeObject* newObject(const std::string& className) {
+    FakeObject* result = new FakeObject;
+    result->className = className;
+    return result;
+}
+
+void raise(const std::string& className, const std::string& message) {
+    record("throw " + className + " " + message);
+    pendingException = newObject(className);
+}
+
+// A method id is the method's name; the class decides what a call does.
+jmethodID methodId(const char* name) {
+    return reinterpret_cast<jmethodID>(_strdup(name));
+}
+
+bool isMainClass(const std::string& name) {
+    return name == "fake/Main" || name == "fake/Exit" || name == "fake/Throws" ||
+           name == "fake/NoMain";
+}
+
+jclass JNICALL findClass(JNIEnv*, const char* name) {
+    record(std::string("find-class ") + name);
+    std::string className = name;
+    if (className.rfind("java/", 0) != 0 && !isMainClass(className)) {
+        raise("java/lang/NoClassDefFoundError", className);
+        return nullptr;
+    }
+    FakeObject* result = newObject(className);
+    result->isClass = true;
+    return reinterpret_cast<jclass>(result);
+}
+
+jmethodID JNICALL getMethodId(JNIEnv*, jclass, const char* name, const char*) {
+    return methodId(name);
+}
+
+jmethodID JNICALL getStaticMethodId(JNIEnv*, jclass cls, const char* name, const char* sig) {
+    record(std::string("static-method ") + object(cls)->className + "." + name + sig);
+    if (object(cls)->className == "fake/NoMain") {
+        raise("java/lang/NoSuchMethodError", name);
+        return nullptr;
+    }
+    return methodId(name);
+}
+
+jobject JNICALL newObjectV(JNIEnv*, jclass cls, jmethodID, va_list args) {
+    const std::string& className = object(cls)->className;
+    FakeObject* result = newObject(className);
+    if (className == "java/lang/String") {
+        result->text = object(va_arg(args, jobject))->text;
+    } else if (className == "java/io/FileOutputStream") {
+        std::string name = toUtf8(object(va_arg(args, jobject))->text);
+        int append = va_arg(args, int);
+        record("file-stream " + name + (append ? " append" : " truncate"));
+    }
+    return reinterpret_cast<jobject>(result);
+}
+
+jobject JNICALL newObject(JNIEnv* env, jclass cls, jmethodID method, ...) {
+    va_list args;
+    va_start(args, method);
+    jobject result = newObjectV(env, cls, method, args);
+    va_end(args);
+    return result;
+}
+
+jcharArray JNICALL newCharArray(JNIEnv*, jsize length) {
+    FakeObject* result = newObject("[C");
+    result->text.resize(static_cast<size_t>(length));
+    return reinterpret_cast<jcharArray>(result);
+}
+
+void JNICALL setCharArrayRegion(JNIEnv*, jcharArray array, jsize start, jsize length,
+                                const jchar* chars) {
+    for (jsize i = 0; i < length; ++i)
+        object(array)->text[static_cast<size_t>(start + i)] = static_cast<char16_t>(chars[i]);
+}
+
+jobjectArray JNICALL newObjectArray(JNIEnv*, jsize length, jclass, jobject) {
+    FakeObject* result = newObject("[Ljava/lang/String;");
+    result->items.resize(static_cast<size_t>(length));
+    return reinterpret_cast<jobjectArray>(result);
+}
+
+void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, jobject value) {
+    object(array)->items[static_cast<size_t>(index)] = object(value);
+}
+
+const char* JNICALL getStringUtfChars(JNIEnv*, jstring text, jboolean*) {
+    object(text)->utf8 = toUtf8(object(text)->text);
+    return object(text)->utf8.c_str();
+}
+
+void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char*) {}
+
+[[noreturn]] void systemExit(jint code) {
+    record("exit " + std::to_string(code));
+    if (exitHook != nullptr)
+        exitHook(code);
+    ExitProcess(static_cast<UINT>(code));
+}
+
+void runMain(const std::string& className, FakeObject* arguments) {
+    for (FakeObject* item : arguments->items)
+        record("main-arg " + toUtf8(item->text));
+    if (className == "fake/Exit")
+        systemExit(arguments->items.empty() ? 0
+                                            : std::atoi(toUtf8(arguments->items[0]->text).c_str()));
+    if (className == "fake/Throws")
+        raise("java/lang/IllegalStateException", "thrown by main");
+}
+
+void JNICALL callStaticVoidMethodV(JNIEnv*, jclass cls, jmethodID method, va_list args) {
+    const std::string& className = object(cls)->className;
+    std::string name = reinterpret_cast<const char*>(method);
+    record("call " + className + "." + name);
+    if (className == "java/lang/System" && name == "exit")
+        systemExit(va_arg(args, jint));
+    if (name == "main")
+        runMain(className, object(va_arg(args, jobject)));
+}
+
+void JNICALL callStaticVoidMethod(JNIEnv* env, jclass cls, jmethodID method, ...) {
+    va_list args;
+    va_start(args, method);
+    callStaticVoidMethodV(env, cls, method, args);
+    va_end(args);
+}
+
+jthrowable JNICALL exceptionOccurred(JNIEnv*) {
+    return reinterpret_cast<jthrowable>(pendingException);
+}
+
+void JNICALL exceptionDescribe(JNIEnv*) {
+    if (pendingException != nullptr)
+        record("describe " + pendingException->className);
+    pendingException = nullptr;
+}
+
+void JNICALL exceptionClear(JNIEnv*) {
+    if (pendingException != nullptr)
+        record("clear " + pendingException->className);
+    pendingException = nullptr;
+}
+
+jint JNICALL throwObject(JNIEnv*, jthrowable thrown) {
+    pendingException = object(thrown);
+    return JNI_OK;
+}
+
+jboolean JNICALL isInstanceOf(JNIEnv*, jobject instance, jclass cls) {
+    return object(instance)->className == object(cls)->className ? JNI_TRUE : JNI_FALSE;
+}
+
+void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
+
+jint JNICALL destroyJavaVm(JavaVM*) {
+    record("destroy");
+    return JNI_OK;
+}
+
+jint JNICALL detachCurrentThread(JavaVM*) {
+    record(pendingException ? "detach with " + pendingException->className : "detach");
+    pendingException = nullptr;
+    return JNI_OK;
+}
+
+JNINativeInterface_ nativeInterface() {
+    JNINativeInterface_ table{};
+    table.FindClass = findClass;
+    table.GetMethodID = getMethodId;
+    table.GetStaticMethodID = getStaticMethodId;
+    table.NewObject = newObject;
+    table.NewObjectV = newObjectV;
+    table.NewCharArray = newCharArray;
+    table.SetCharArrayRegion = setCharArrayRegion;
+    table.NewObjectArray = newObjectArray;
+    table.SetObjectArrayElement = setObjectArrayElement;
+    table.GetStringUTFChars = getStringUtfChars;
+    table.ReleaseStringUTFChars = releaseStringUtfChars;
+    table.CallStaticVoidMethod = callStaticVoidMethod;
+    table.CallStaticVoidMethodV = callStaticVoidMethodV;
+    table.ExceptionOccurred = exceptionOccurred;
+    table.ExceptionDescribe = exceptionDescribe;
+    table.ExceptionClear = exceptionClear;
+    table.IsInstanceOf = isInstanceOf;
+    table.Throw = throwObject;
+    table.DeleteLocalRef = deleteLocalRef;
+    return table;
+}
+
+const JNINativeInterface_ nativeTable = nativeInterface();
+JNIInvokeInterface_ invokeTable{
+    nullptr, nullptr, nullptr, destroyJavaVm, nullptr, detachCurrentThread, nullptr, nullptr};
+[[maybe_unused]] JNIEnv_ fakeEnv{&nativeTable};
+[[maybe_unused]] JavaVM_ fakeVm{&invokeTable};
+
+// Bytes reserved for the calling thread's stack.
+[[maybe_unused]] unsigned long long threadStackSize() {
+    ULONG_PTR low = 0;
+    ULONG_PTR high = 0;
+    GetCurrentThreadStackLimits(&low, &high);
+    return high - low;
+}
+
+} // namespace
+
+extern "C" {
+
+#if FAKE_JVM_EXPORTS >= 1
+JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs) {
+    auto* args = static_cast<JavaVMInitArgs*>(initArgs);
+    record("create version=" + std::to_string(args->version) +
+           " ignoreUnrecognized=" + std::to_string(args->ignoreUnrecognized));
+    record("stack " + std::to_string(threadStackSize()));
+    for (jint i = 0; i < args->nOptions; ++i) {
+        const JavaVMOption& option = args->options[i];
+        record(std::string("option ") + option.optionString +
+               (option.extraInfo != nullptr ? " [hook]" : ""));
+        if (std::string(option.optionString) == "exit")
+            exitHook = reinterpret_cast<void(JNICALL*)(jint)>(option.extraInfo);
+    }
+    jint result = static_cast<jint>(std::atoi(environment("FAKE_JVM_CREATE_RESULT").c_str()));
+    if (result != JNI_OK)
+        return result;
+    *vm = &fakeVm;
+    *env = &fakeEnv;
+    return JNI_OK;
+}
+#endif
+
+#if FAKE_JVM_EXPORTS >= 2
+JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* initArgs) {
+    // The JDK 1.1 record: version, then (after a pointer and two ints) javaStackSize.
+    struct Head {
+        jint version;
+        char** properties;
+        jint checkSource;
+        jint nativeStackSize;
+        jint javaStackSize;
+    };
+    auto* args = static_cast<Head*>(initArgs);
+    record("default-args version=" + std::to_string(args->version));
+    std::string stack = environment("FAKE_JVM_DEFAULT_STACK");
+    if (!stack.empty())
+        args->javaStackSize = static_cast<jint>(std::atol(stack.c_str()));
+    return JNI_OK;
+}
+#endif
+
+} // extern "C"
