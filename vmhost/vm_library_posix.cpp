@@ -1,5 +1,7 @@
 #include "vmhost/vm_library.h"
 
+#include "support/unique_resource.h"
+
 #include <cerrno>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -7,14 +9,16 @@
 
 namespace {
 
+struct DescriptorTraits {
+    static int invalid() { return -1; }
+    static void release(int descriptor) { close(descriptor); }
+};
+
 // dlopen reports its failures as text only. The error number is that of opening the file,
 // or ENOEXEC when the file opens but is no library this process can load.
 uint32_t loadFailureCode(const std::string& path) {
-    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return static_cast<uint32_t>(errno);
-    close(descriptor);
-    return ENOEXEC;
+    UniqueResource<DescriptorTraits> file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return file ? ENOEXEC : static_cast<uint32_t>(errno);
 }
 
 void* resolve(void* module, const char* name, VmLibrary& library) {
