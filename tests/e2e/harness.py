@@ -216,6 +216,8 @@ def run_windows(command_line, env=None, lang=None, timeout=120, cwd=None, window
         time.sleep(0.2)
     reader.join(10)
     stdout_reader.join(10)
+    process.stdout.close()
+    process.stderr.close()
     stdout = (stdout_chunks[0] if stdout_chunks else b"").decode("utf-8", "replace")
     match = re.search(r"exit code: (\d+)", stdout)
     if not match:
