@@ -46,9 +46,11 @@ def filler_lines(size, seed):
 
 
 def snapshot(folder):
-    """Every file below folder with a digest of its content."""
+    """Every file below folder with a digest of its content, and every folder."""
     result = {}
-    for root, _, files in os.walk(folder):
+    for root, folders, files in os.walk(folder):
+        for name in folders:
+            result[os.path.relpath(os.path.join(root, name), folder)] = "folder"
         for name in files:
             path = os.path.join(root, name)
             with open(path, "rb") as f:
