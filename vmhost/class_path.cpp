@@ -29,12 +29,13 @@ bool matchesWildcard(const std::string& name, const std::string& pattern) {
     size_t starPattern = std::string::npos;
     size_t starName = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        // A "*" is a wildcard even where the name holds a "*" too.
+        if (p < pattern.size() && pattern[p] == '*') {
             starPattern = p++;
             starName = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
         } else if (starPattern != std::string::npos) {
             // Let the last "*" take one more character and try again from there.
             p = starPattern + 1;

@@ -50,6 +50,8 @@ TEST(Wildcard, MatchesStarAndQuestionMark) {
         {"x", "*", true},         {"", "*", true},
         {"abcabd", "*abd", true}, {"A.JAR", "*.jar", false},
         {"a.jar", "a.jar", true}, {"lib-1.2.jar", "lib-*.*.jar", true},
+        // Names may hold "*" themselves; the pattern's "*" still stands for any text.
+        {"*?*x", "*?*", true},    {"*a", "*b", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(matchesWildcard(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
