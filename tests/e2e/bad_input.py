@@ -5,15 +5,14 @@ made of very long lines, and command lines at the system's length limit. test_ba
 Where a case must show that the settings were read correctly, the settings name a runtime
 folder whose VM library is a 32-bit x86 image and a pair product: the launcher then starts the
 pair recorder with its own command line, which the recorder writes down; that needs every one
-of these keys read right, and happens before any VM is loaded."""
+of these keys read right, and happens before any VM is loaded. Cases that reach the VM differ
+by target (the real VM on POSIX, the test VM library under Wine) and live in those files."""
 
 import hashlib
 import os
 import random
-import shutil
 
-from harness import App, build_dir, to_windows_path, windows_build_path
-from runtimes import make_posix_home, make_windows_home, wait_for_record
+from harness import App
 
 NO_MAIN_CLASS = "Main class was not specified in INI file."
 PAIR_EXIT_CODE = 7

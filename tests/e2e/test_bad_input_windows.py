@@ -2,7 +2,6 @@
 limit of CreateProcessW: 32767 UTF-16 units with the terminating NUL."""
 
 import json
-import os
 import shutil
 import unittest
 
