@@ -48,9 +48,21 @@ int readAll(int fd, std::string& content) {
     }
 }
 
+// Opens a settings file for reading. Only a regular file counts: a FIFO would block the start
+// until some writer appears, and a device such as /dev/zero would never end.
+Descriptor openForReading(const std::string& path) {
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status;
+    if (file && (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))) {
+        errno = EINVAL;
+        return Descriptor();
+    }
+    return file;
+}
+
 // The whole file; 0 or the error code of the failed open or read.
 int readContent(const std::string& path, std::string& content) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    Descriptor file = openForReading(path);
     if (!file)
         return errno;
     return readAll(file.get(), content);
@@ -116,7 +128,7 @@ ProfileCache& profileCache() {
 template <typename Use> void withProfile(const std::string& path, Use use) {
     ProfileCache& cache = profileCache();
     std::lock_guard<std::mutex> lock(cache.mutex);
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    Descriptor file = openForReading(path);
     struct stat status;
     if (!file || ::fstat(file.get(), &status) != 0) {
         use(IniProfile());
@@ -139,7 +151,7 @@ template <typename Use> void withProfile(const std::string& path, Use use) {
 } // namespace
 
 uint32_t SettingsFile::readHeader(uint32_t& value) {
-    Descriptor file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    Descriptor file = openForReading(path_);
     if (!file)
         return static_cast<uint32_t>(errno);
     char header[sizeof value];

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,6 +44,24 @@ TEST(SettingsFileReuse, SeesEveryChangeOfTheFile) {
     EXPECT_EQ(file.fileValue("S", "k"), "");
     TempFolder::write(path, "[S]\nk=55\n");
     EXPECT_EQ(file.fileValue("S", "k"), "55");
+}
+
+// A settings file that is not a regular file reads as absent: a FIFO would otherwise block
+// the start until a writer appears, a device like /dev/zero would never end.
+TEST(SettingsFileKinds, OnlyRegularFilesAreRead) {
+    TempFolder folder;
+    const std::string fifo = folder.file("tool.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string special[] = {fifo, "/dev/zero", folder.file("")};
+    for (const std::string& path : special) {
+        SettingsFile file(path);
+        EXPECT_EQ(file.fileValue("S", "k"), "") << path;
+        std::vector<std::string> names{"left over"};
+        file.getSectionNames(names);
+        EXPECT_TRUE(names.empty()) << path;
+        uint32_t header = 0;
+        EXPECT_NE(file.readHeader(header), 0u) << path;
+    }
 }
 
 } // namespace
