@@ -5,7 +5,9 @@
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // A part above this value cannot take another digit without leaving the 32-bit range.
 constexpr int64_t lastSafePartValue = 214748364;
@@ -45,7 +47,9 @@ bool JavaVersion::parse(const std::string& text, int32_t fill, JavaVersion& vers
     return true;
 }
 
-bool operator==(const JavaVersion& a, const JavaVersion& b) { return compare(a, b) == 0; }
+bool operator==(const JavaVersion& a, const JavaVersion& b) {
+    return compare(a, b) == 0;
+}
 
 int compare(const JavaVersion& a, const JavaVersion& b) {
     for (int i = 0; i < 4; ++i) {

@@ -2,9 +2,13 @@
 
 #include "launch/launcher.h"
 
-bool setUpInstanceCoordination(Launcher&) { return true; }
+bool setUpInstanceCoordination(Launcher&) {
+    return true;
+}
 
-int waitForPrimary(Launcher&) { return exitCodeSuccess; }
+int waitForPrimary(Launcher&) {
+    return exitCodeSuccess;
+}
 
 void signalMainStarted(Launcher&) {}
 

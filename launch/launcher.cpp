@@ -15,14 +15,18 @@ namespace {
 Launcher* processLauncher = nullptr;
 }
 
-Launcher::Launcher() { processLauncher = this; }
+Launcher::Launcher() {
+    processLauncher = this;
+}
 
 Launcher::~Launcher() {
     if (processLauncher == this)
         processLauncher = nullptr;
 }
 
-Launcher* Launcher::instance() { return processLauncher; }
+Launcher* Launcher::instance() {
+    return processLauncher;
+}
 
 int Launcher::launch() {
     int result = initialize() ? run() : exitCodeFailure;

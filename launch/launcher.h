@@ -27,7 +27,7 @@ constexpr int exitCodeSuccess = 0;
 constexpr int exitCodeFailure = -1;
 
 class Launcher {
-public:
+  public:
     Launcher();
     ~Launcher();
     Launcher(const Launcher&) = delete;
@@ -98,10 +98,10 @@ public:
     void (*nativeSplashClose)() = nullptr;
     OsHandle mainStartedEvent = nullptr;
     bool usePairedLauncher = false;
-    void* createJavaVmEntry = nullptr;      // JNI_CreateJavaVM
-    void* defaultInitArgsEntry = nullptr;   // JNI_GetDefaultJavaVMInitArgs
+    void* createJavaVmEntry = nullptr;    // JNI_CreateJavaVM
+    void* defaultInitArgsEntry = nullptr; // JNI_GetDefaultJavaVMInitArgs
 
-private:
+  private:
     bool hasNoSplashArgument() const;
     void releaseAll();
 };

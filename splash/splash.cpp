@@ -2,7 +2,9 @@
 
 #include "launch/launcher.h"
 
-bool startSplash(Launcher&) { return true; }
+bool startSplash(Launcher&) {
+    return true;
+}
 
 void closeSplash(Launcher&) {}
 

@@ -2,6 +2,6 @@
 
 // The launcher's own splash window, owned by the launcher and driven on the splash thread.
 class SplashWindow {
-public:
+  public:
     virtual ~SplashWindow() = default;
 };

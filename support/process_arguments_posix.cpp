@@ -11,4 +11,6 @@ void rememberProcessArguments(int argc, char** argv) {
     storedArguments().assign(argv, argv + argc);
 }
 
-const std::vector<std::string>& processArguments() { return storedArguments(); }
+const std::vector<std::string>& processArguments() {
+    return storedArguments();
+}

@@ -5,9 +5,8 @@
 // Single owner of an OS resource (handle, module, key, descriptor, ...). Traits supplies
 //   static Value invalid();  static void release(Value);
 // The resource is released exactly once, when the owner is reset or destroyed.
-template <typename Traits>
-class UniqueResource {
-public:
+template <typename Traits> class UniqueResource {
+  public:
     using Value = decltype(Traits::invalid());
 
     UniqueResource() = default;
@@ -36,6 +35,6 @@ public:
             Traits::release(old);
     }
 
-private:
+  private:
     Value value_ = Traits::invalid();
 };

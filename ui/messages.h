@@ -12,14 +12,14 @@
 
 // One argument of a printf-style template: %s takes text, %d a signed 32-bit number.
 class FormatArgument {
-public:
+  public:
     FormatArgument(std::string text) : text_(std::move(text)) {}
     FormatArgument(const char* text) : text_(text ? text : "") {}
     FormatArgument(int32_t number) : text_(std::to_string(number)) {}
     FormatArgument(uint32_t number) : text_(std::to_string(static_cast<int32_t>(number))) {}
     const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 

@@ -29,8 +29,8 @@ const wchar_t* restOfCommandLine(const wchar_t* line) {
 int wmain() {
     static wchar_t fromEnvironment[32768];
     DWORD length = GetEnvironmentVariableW(L"CHILD_COMMAND_LINE", fromEnvironment, 32768);
-    const wchar_t* line = length > 0 && length < 32768 ? fromEnvironment
-                                                       : restOfCommandLine(GetCommandLineW());
+    const wchar_t* line =
+        length > 0 && length < 32768 ? fromEnvironment : restOfCommandLine(GetCommandLineW());
     SetEnvironmentVariableW(L"CHILD_COMMAND_LINE", nullptr);
     wchar_t* child = _wcsdup(line);
     STARTUPINFOW startup = {};

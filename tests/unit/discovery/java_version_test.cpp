@@ -4,7 +4,9 @@
 
 namespace {
 
-JavaVersion v(int32_t a, int32_t b, int32_t c, int32_t d) { return {{a, b, c, d}}; }
+JavaVersion v(int32_t a, int32_t b, int32_t c, int32_t d) {
+    return {{a, b, c, d}};
+}
 
 TEST(JavaVersion, ParsesLeniently) {
     struct Case {
@@ -57,13 +59,12 @@ TEST(JavaVersion, PrintsSignificantParts) {
         JavaVersion version;
         const char* text;
     } cases[] = {
-        {v(1, 7, 0, 45), "1.7.0.45"},   {v(1, 8, 0, 0), "1.8"},
-        {v(1, 0, 0, 0), "1.0"},         {v(11, 0, 2, 0), "11.0.2"},
-        {v(1, 7, 65535, 65535), "1.7"}, {v(1, 6, 0, 65535), "1.6"},
-        {v(0, 0, 0, 0), "0.0.0.0"},     {JavaVersion::highest(), "0.0.0.0"},
-        {v(0, 65535, 3, 0), "0.65535.3"},
-        {v(11, 65535, 65535, 65535), "11"}, {v(11, 0, 65535, 65535), "11.0"},
-        {v(17, 0, 0, 0), "17.0"},
+        {v(1, 7, 0, 45), "1.7.0.45"},     {v(1, 8, 0, 0), "1.8"},
+        {v(1, 0, 0, 0), "1.0"},           {v(11, 0, 2, 0), "11.0.2"},
+        {v(1, 7, 65535, 65535), "1.7"},   {v(1, 6, 0, 65535), "1.6"},
+        {v(0, 0, 0, 0), "0.0.0.0"},       {JavaVersion::highest(), "0.0.0.0"},
+        {v(0, 65535, 3, 0), "0.65535.3"}, {v(11, 65535, 65535, 65535), "11"},
+        {v(11, 0, 65535, 65535), "11.0"}, {v(17, 0, 0, 0), "17.0"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(toString(c.version), c.text);

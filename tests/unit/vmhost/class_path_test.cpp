@@ -45,13 +45,19 @@ TEST(Wildcard, MatchesStarAndQuestionMark) {
         const char* pattern;
         bool matches;
     } cases[] = {
-        {"a.jar", "*.jar", true}, {"a.jar.bak", "*.jar", false},
-        {"a.jar", "?.jar", true}, {"ab.jar", "?.jar", false},
-        {"x", "*", true},         {"", "*", true},
-        {"abcabd", "*abd", true}, {"A.JAR", "*.jar", false},
-        {"a.jar", "a.jar", true}, {"lib-1.2.jar", "lib-*.*.jar", true},
+        {"a.jar", "*.jar", true},
+        {"a.jar.bak", "*.jar", false},
+        {"a.jar", "?.jar", true},
+        {"ab.jar", "?.jar", false},
+        {"x", "*", true},
+        {"", "*", true},
+        {"abcabd", "*abd", true},
+        {"A.JAR", "*.jar", false},
+        {"a.jar", "a.jar", true},
+        {"lib-1.2.jar", "lib-*.*.jar", true},
         // Names may hold "*" themselves; the pattern's "*" still stands for any text.
-        {"*?*x", "*?*", true},    {"*a", "*b", false},
+        {"*?*x", "*?*", true},
+        {"*a", "*b", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(matchesWildcard(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
