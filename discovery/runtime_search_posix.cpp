@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fstream>
 #include <iterator>
+#include <unordered_map>
 
 namespace {
 
@@ -106,6 +107,10 @@ class InventoryRuntimeHost : public RuntimeHost {
     const std::vector<InstalledRuntime>& inventory() {
         if (!taken_) {
             inventory_ = takeInventory(folders_);
+            // The search asks for every record by name several times: a scan each time would
+            // make it quadratic in the number of runtimes. The first record of a name answers.
+            for (size_t i = 0; i < inventory_.size(); ++i)
+                byFolder_.emplace(inventory_[i].folder, i);
             taken_ = true;
         }
         return inventory_;
@@ -113,14 +118,17 @@ class InventoryRuntimeHost : public RuntimeHost {
 
     const InstalledRuntime* find(const RegistryRoot& root, const std::string& subkey,
                                  RegistryView view) {
-        for (const InstalledRuntime& runtime : inventory())
-            if (*runtime.root == root && runtime.view == view && runtime.folder == subkey)
-                return &runtime;
-        return nullptr;
+        const std::vector<InstalledRuntime>& runtimes = inventory();
+        auto found = byFolder_.find(subkey);
+        if (found == byFolder_.end())
+            return nullptr;
+        const InstalledRuntime& runtime = runtimes[found->second];
+        return *runtime.root == root && runtime.view == view ? &runtime : nullptr;
     }
 
     std::vector<std::string> folders_;
     std::vector<InstalledRuntime> inventory_;
+    std::unordered_map<std::string, size_t> byFolder_;
     bool taken_ = false;
 };
 

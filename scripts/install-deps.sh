@@ -8,6 +8,7 @@ packages=(
   openjdk-17-jdk-headless
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev hyperfine time
+  libbenchmark-dev valgrind
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -62,8 +62,10 @@ void expandClassPathEntry(const std::string& entry, std::string& classPath,
         pattern = folderOf(sources.launcherPath()) + separator + relative;
     }
     const std::string prefix = folderPart(pattern);
+    // Appended piece by piece: a folder of thousands of jars would otherwise build a
+    // temporary string for each.
     for (const std::string& name : sources.listMatchingFiles(pattern))
-        classPath += prefix + name + classPathSeparator();
+        classPath.append(prefix).append(name).push_back(classPathSeparator());
 }
 
 std::string buildClassPath(const std::string& setting, bool embeddedJar,
