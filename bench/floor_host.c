@@ -1,5 +1,7 @@
 /* The floor of an in-process Java start: load libjvm.so, create the VM with the class path,
  * call main(String[]) of the given class, destroy the VM. Nothing else.
+ * Built with FLOOR_ON_SECOND_THREAD, the same work runs on a second thread with a 1 MiB stack
+ * while the first thread waits for it: the thread model of the java command and our launcher.
  * usage: floor_host <libjvm.so> <class path> <main class with slashes> */
 #include <dlfcn.h>
 #include <jni.h>
@@ -9,7 +11,7 @@
 
 typedef jint(JNICALL* CreateJavaVm)(JavaVM**, void**, void*);
 
-int main(int argc, char** argv) {
+static int host(int argc, char** argv) {
     if (argc < 4) {
         fprintf(stderr, "usage: %s libjvm.so classpath main/Class\n", argv[0]);
         return 2;
@@ -42,3 +44,35 @@ int main(int argc, char** argv) {
     (*vm)->DestroyJavaVM(vm);
     return failed;
 }
+
+#ifdef FLOOR_ON_SECOND_THREAD
+#include <pthread.h>
+
+struct HostStart {
+    int argc;
+    char** argv;
+    int result;
+};
+
+static void* hostThread(void* context) {
+    struct HostStart* start = context;
+    start->result = host(start->argc, start->argv);
+    return NULL;
+}
+
+int main(int argc, char** argv) {
+    struct HostStart start = {argc, argv, 1};
+    pthread_attr_t attributes;
+    pthread_t thread;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 1024 * 1024);
+    if (pthread_create(&thread, &attributes, hostThread, &start) != 0)
+        return 1;
+    pthread_join(thread, NULL);
+    return start.result;
+}
+#else
+int main(int argc, char** argv) {
+    return host(argc, argv);
+}
+#endif

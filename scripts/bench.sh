@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs every benchmark of bench/ and prints their tables (see bench/README.md): installs what
+# is missing, builds both targets with the benchmarks into ./build-bench, then
+#   1. the launcher's own work before the VM (Google Benchmark),
+#   2. the Linux start up to the VM step against the floor host, with instruction counts,
+#   3. the whole Java start: launcher, java, jpackage, the floor host (and on a second thread),
+#      with the phases of each,
+#   4. launcher.exe up to the VM step under Wine against empty Win32 programs.
+# Not part of the test pass. BENCH_ROUNDS sets the rounds of the whole start (default 60);
+# BENCH_QUICK=1 makes every part short (a smoke run, figures too noisy to quote).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+build=build-bench
+cmake -S . -B "$build" -G Ninja -DLAUNCHER_BENCHMARKS=ON -DLAUNCHER_SANITIZED_TESTS=OFF
+cmake --build "$build"
+
+rounds=${BENCH_ROUNDS:-60}
+google=()
+vm_step=300
+wine=40
+phases=40
+if [ "${BENCH_QUICK:-0}" = 1 ]; then
+  rounds=5 vm_step=20 wine=5 phases=5
+  google=(--benchmark_min_time=0.05)
+fi
+
+echo "== 1. The launcher's own work before the VM is created"
+"$build/bench/launcher_benchmarks" "${google[@]}"
+echo
+echo "== 2. Linux start up to the VM step"
+python3 bench/vm_step_benchmark.py --launcher "$build/launcher" --rounds "$vm_step"
+echo
+echo "== 3. Whole Java start on Linux"
+python3 bench/start_benchmark.py --launcher "$build/launcher" --rounds "$rounds" \
+  --thread-floor --phases "$phases"
+echo
+echo "== 4. Under Wine: launcher.exe up to the VM step"
+python3 bench/wine_start_benchmark.py --build "$build" --rounds "$wine"
