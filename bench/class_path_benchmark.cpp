@@ -1,5 +1,5 @@
-// The VM options of an application whose class path names a folder of 2,000 jars by a
-// wildcard: the settings lookups, the folder search, the option text.
+// The VM options of an application whose class path names a folder of 2,000 jars and one of
+// 20 plug-ins by wildcards: the settings lookups, the folder searches, the option text.
 
 #include "bench/bench_folder.h"
 #include "bench/option_sources.h"
@@ -18,7 +18,7 @@ const char settingsText[] =
     "Main Class=com.example.Main\r\n"
     "Virtual Machine Parameters=-Xmx50:256:4096P -Xss2m -Dapp.mode=desktop\r\n"
     "[Class Path]\r\n"
-    "Class Path=app.jar;lib/*.jar;lib/native-*.so;config\r\n";
+    "Class Path=app.jar;lib/*.jar;plugins/*.jar;config\r\n";
 
 void buildWildcardClassPath(benchmark::State& state) {
     BenchFolder folder("launcher-bench-class-path");
@@ -29,13 +29,15 @@ void buildWildcardClassPath(benchmark::State& state) {
         std::snprintf(name, sizeof name, "app/lib/module-%04d-2.%d.%d.jar", i, i % 7, i % 13);
         folder.write(name);
     }
-    // What else such a folder holds: checksums and native libraries that the patterns skip
-    // or take.
+    // What else such a folder holds: checksums that the pattern passes over.
     for (int i = 0; i < 100; ++i) {
         std::snprintf(name, sizeof name, "app/lib/module-%04d.jar.sha1", i);
         folder.write(name);
     }
-    folder.write("app/lib/native-x64.so");
+    for (int i = 0; i < 20; ++i) {
+        std::snprintf(name, sizeof name, "app/plugins/plugin-%02d.jar", i);
+        folder.write(name);
+    }
     const std::string executable = folder.path("app/tool");
     const std::string settingsPath = folder.path("app/tool.ini");
     size_t optionBytes = 0;

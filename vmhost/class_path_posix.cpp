@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -40,7 +41,7 @@ std::vector<std::string> listMatchingFiles(const std::string& pattern) {
     while (const dirent* entry = readdir(directory.get())) {
         std::string name = entry->d_name;
         if (name != "." && name != ".." && matchesWildcard(name, namePattern))
-            names.push_back(name);
+            names.push_back(std::move(name));
     }
     // Directory order is arbitrary here (hash order on ext4); NTFS lists names sorted, and a
     // stable order keeps the class path the same from run to run.
