@@ -31,30 +31,26 @@ def write_file(path, data=NOT_A_LIBRARY):
         f.write(data)
 
 
-def make_windows_home(folder, flavours, library=None):
-    """A Java home: bin\\java.dll and bin\\<flavour>\\jvm.dll for each flavour."""
-    write_file(os.path.join(folder, "bin", "java.dll"))
+def _make_home(folder, flavours, library, libraries, marker, vm_library):
+    write_file(os.path.join(folder, libraries, marker))
     for flavour in flavours:
-        path = os.path.join(folder, "bin", flavour, "jvm.dll")
+        path = os.path.join(folder, libraries, flavour, vm_library)
         if library:
             os.makedirs(os.path.dirname(path), exist_ok=True)
             shutil.copyfile(library, path)
         else:
             write_file(path)
     return folder
+
+
+def make_windows_home(folder, flavours, library=None):
+    """A Java home: bin\\java.dll and bin\\<flavour>\\jvm.dll for each flavour."""
+    return _make_home(folder, flavours, library, "bin", "java.dll", "jvm.dll")
 
 
 def make_posix_home(folder, flavours, library=None):
     """A Java home: lib/libjava.so and lib/<flavour>/libjvm.so for each flavour."""
-    write_file(os.path.join(folder, "lib", "libjava.so"))
-    for flavour in flavours:
-        path = os.path.join(folder, "lib", flavour, "libjvm.so")
-        if library:
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            shutil.copyfile(library, path)
-        else:
-            write_file(path)
-    return folder
+    return _make_home(folder, flavours, library, "lib", "libjava.so", "libjvm.so")
 
 
 def make_posix_runtime(inventory, name, version, flavours, jdk=False, implementor="Debian",
