@@ -7,6 +7,7 @@
 #include "launch/settings.h"
 #include "splash/splash.h"
 #include "splash/splash_window.h"
+#include "vmhost/class_data_cache.h"
 #include "vmhost/vm_host.h"
 
 #include <algorithm>
@@ -70,6 +71,8 @@ int Launcher::run() {
 void Launcher::shutdown() {
     closeSplash(*this);
     destroyVm(*this);
+    if (classDataPublisher)
+        classDataPublisher->publish();
     shutDownInstanceCoordination(*this);
     closeNativeSplash(*this);
     releaseAll();
@@ -87,4 +90,6 @@ void Launcher::releaseAll() {
     vmOptions.clear();
     preferredVersions.clear();
     splashWindow.reset();
+    hookListener = nullptr;
+    classDataPublisher.reset();
 }

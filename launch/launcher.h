@@ -15,6 +15,7 @@
 
 struct JavaVM_;
 struct JNIEnv_;
+class ClassDataPublisher;
 class SplashWindow;
 class VmHookListener;
 
@@ -100,6 +101,8 @@ class Launcher {
     bool usePairedLauncher = false;
     void* createJavaVmEntry = nullptr;    // JNI_CreateJavaVM
     void* defaultInitArgsEntry = nullptr; // JNI_GetDefaultJavaVMInitArgs
+    // The class-data archive this start's VM writes, when it writes one.
+    std::unique_ptr<ClassDataPublisher> classDataPublisher;
 
   private:
     bool hasNoSplashArgument() const;
