@@ -148,9 +148,9 @@ int featureRelease(const std::string& javaVersion) {
     size_t i = 0;
     for (int& part : parts) {
         size_t start = i;
-        while (i < javaVersion.size() && javaVersion[i] >= '0' && javaVersion[i] <= '9' &&
-               part < 100000)
-            part = part * 10 + (javaVersion[i++] - '0');
+        // Absurd numbers stop growing; they still count as a late release.
+        for (; i < javaVersion.size() && javaVersion[i] >= '0' && javaVersion[i] <= '9'; ++i)
+            part = part < 100000 ? part * 10 + (javaVersion[i] - '0') : part;
         if (i == start)
             break;
         if (i < javaVersion.size() && javaVersion[i] == '.')
