@@ -6,6 +6,9 @@
 //
 // Environment: FAKE_JVM_CREATE_RESULT  JNI_CreateJavaVM's result (default 0)
 //              FAKE_JVM_DEFAULT_STACK  javaStackSize reported through the JDK 1.1 record
+// Class data: like a real VM, writes a 4096-byte archive at its end to the file that
+// -XX:ArchiveClassesAtExit names, or that -XX:SharedArchiveFile names with
+// -XX:+AutoCreateSharedArchive when that file does not exist yet.
 // Main classes: fake/Main returns; fake/Exit calls System.exit(first argument); fake/Throws
 // ends with an exception; fake/NoMain has no main; any other name is missing.
 
@@ -35,6 +38,7 @@ struct FakeObject {
 };
 
 FakeObject* pendingException = nullptr;
+std::string archiveToWrite;
 void(JNICALL* exitHook)(jint) = nullptr;
 
 std::string environment(const char* name) {
@@ -165,8 +169,31 @@ const char* JNICALL getStringUtfChars(JNIEnv*, jstring text, jboolean*) {
 
 void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char*) {}
 
+[[maybe_unused]] void noteArchiveOption(const std::string& option, bool autoCreate) {
+    const std::string atExit = "-XX:ArchiveClassesAtExit=";
+    const std::string shared = "-XX:SharedArchiveFile=";
+    if (option.rfind(atExit, 0) == 0)
+        archiveToWrite = option.substr(atExit.size());
+    else if (autoCreate && option.rfind(shared, 0) == 0 &&
+             GetFileAttributesA(option.substr(shared.size()).c_str()) == INVALID_FILE_ATTRIBUTES)
+        archiveToWrite = option.substr(shared.size());
+}
+
+void writeArchive() {
+    if (archiveToWrite.empty())
+        return;
+    if (FILE* file = std::fopen(archiveToWrite.c_str(), "wb")) {
+        std::string bytes(4096, 'A');
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+        record("archive-written " + archiveToWrite);
+    }
+    archiveToWrite.clear();
+}
+
 [[noreturn]] void systemExit(jint code) {
     record("exit " + std::to_string(code));
+    writeArchive();
     if (exitHook != nullptr)
         exitHook(code);
     ExitProcess(static_cast<UINT>(code));
@@ -228,6 +255,7 @@ void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
 
 jint JNICALL destroyJavaVm(JavaVM*) {
     record("destroy");
+    writeArchive();
     return JNI_OK;
 }
 
@@ -285,8 +313,12 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs)
     record("create version=" + std::to_string(args->version) +
            " ignoreUnrecognized=" + std::to_string(args->ignoreUnrecognized));
     record("stack " + std::to_string(threadStackSize()));
+    bool autoCreate = false;
     for (jint i = 0; i < args->nOptions; ++i) {
         const JavaVMOption& option = args->options[i];
+        autoCreate =
+            autoCreate || std::string(option.optionString) == "-XX:+AutoCreateSharedArchive";
+        noteArchiveOption(option.optionString, autoCreate);
         record(std::string("option ") + option.optionString +
                (option.extraInfo != nullptr ? " [hook]" : ""));
         if (std::string(option.optionString) == "exit")
