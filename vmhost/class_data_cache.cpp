@@ -85,6 +85,18 @@ bool isHotSpotServer(const ReleaseInfo& release, const std::string& flavour) {
            flavour == "server";
 }
 
+// The runtime's own archives beside its VM library, with compressed pointers and without:
+// before 19, asking to write an archive when the VM cannot map its own ends the start.
+bool hasDefaultArchives(const std::string& vmLibrary, ClassDataFiles& files) {
+    char separator = files.separator();
+    std::string folder = folderOf(vmLibrary, separator) + separator;
+    FileStamp stamp;
+    for (const char* name : {"classes.jsa", "classes_nocoops.jsa"})
+        if (!files.stamp(folder + name, stamp) || !stamp.regularFile)
+            return false;
+    return true;
+}
+
 // The stamps of every class-path entry; false when one is not a plain file (a folder of
 // classes makes the VM fail when it writes the archive).
 bool stampClassPath(const std::vector<std::string>& classPath, ClassDataFiles& files,
@@ -170,10 +182,11 @@ ArchiveMethod archiveMethod(int feature) {
 
 bool userDecidesSharing(const std::vector<std::string>& userOptions) {
     static const char* const flags[] = {
-        "SharedArchiveFile", "ArchiveClassesAtExit", "AutoCreateSharedArchive",
-        "AOTCache",          "AOTCacheOutput",       "AOTMode",
-        "AOTConfiguration",  "SharedClassListFile",  "DumpLoadedClassList",
-        "UseSharedSpaces",   "RequireSharedSpaces",  "DynamicDumpSharedSpaces"};
+        "SharedArchiveFile", "ArchiveClassesAtExit", "AutoCreateSharedArchive", "AOTCache",
+        "AOTCacheOutput", "AOTMode", "AOTConfiguration", "SharedClassListFile",
+        "DumpLoadedClassList", "UseSharedSpaces", "RequireSharedSpaces", "DynamicDumpSharedSpaces",
+        // Without compressed class pointers a VM before 19 cannot map its own archive.
+        "UseCompressedClassPointers"};
     for (const std::string& option : userOptions) {
         if (startsWith(option, "-Xshare") || startsWith(option, "-Xbootclasspath"))
             return true;
@@ -269,6 +282,7 @@ ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files) 
     std::vector<FileStamp> classPath;
     std::string root = files.cacheRoot();
     if (root.empty() || !files.stamp(input.vmLibrary, vmLibrary) ||
+        !hasDefaultArchives(input.vmLibrary, files) ||
         !stampClassPath(input.classPath, files, classPath))
         return plan;
 

@@ -69,8 +69,9 @@ int featureRelease(const std::string& javaVersion);
 ArchiveMethod archiveMethod(int featureRelease);
 
 // True when the user's own parameters already decide about class sharing (-Xshare:...,
-// -XX:SharedArchiveFile, -XX:AOTCache, ...) or would make an archive fail at the VM's end
-// (-Xbootclasspath...): the cache then stays out of the way.
+// -XX:SharedArchiveFile, -XX:AOTCache, ...) or could keep the VM from mapping its own archive
+// or writing one (-Xbootclasspath..., -XX:-UseCompressedClassPointers): the cache then stays
+// out of the way.
 bool userDecidesSharing(const std::vector<std::string>& userOptions);
 
 // Options that keep the VM's archive messages away from the program's output and let it start
@@ -108,8 +109,9 @@ std::string archiveKey(const ClassDataInput& input, const FileStamp& vmLibrary,
                        const std::string& javaVersion,
                        const std::vector<FileStamp>& classPathStamps);
 
-// The options of one start; none when the runtime, the class path or the user's parameters
-// rule the cache out or the cache folder cannot be used.
+// The options of one start; none when the runtime (not a HotSpot server VM of 13 or later with
+// its own archives classes.jsa and classes_nocoops.jsa), the class path (anything but files),
+// the user's parameters or the cache folder rule the cache out.
 ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files);
 
 // After the VM has ended: moves the archive it wrote into place under its published name and

@@ -7,6 +7,7 @@ import concurrent.futures
 import glob
 import os
 import shutil
+import subprocess
 import tempfile
 import unittest
 
@@ -155,6 +156,18 @@ class ClassDataCache(unittest.TestCase):
                     self.start(app, cache=cache)
                     self.assertEqual(app.lines(), self.plain_options(app, []))
                     self.assertEqual(self.archives(), [])
+
+    def test_a_runtime_without_its_own_archives_starts_as_without_the_cache(self):
+        # A runtime made by jlink carries no class-data archive of its own unless asked to;
+        # Java 17 would refuse to start when told to write one.
+        runtime = os.path.join(self.cache, "runtime")
+        subprocess.run([os.path.join(jdk_home(), "bin", "jlink"), "--add-modules",
+                        "java.base,java.management", "--output", runtime], check=True)
+        self.assertFalse(glob.glob(os.path.join(runtime, "lib", "server", "*.jsa")))
+        app = self.probe(runtime, main_class="probe.VmArguments")
+        self.start(app)
+        self.assertEqual(app.lines(), self.plain_options(app, []))
+        self.assertEqual(self.archives(), [])
 
     def test_a_truncated_or_damaged_archive_gives_a_correct_silent_start(self):
         for feature, home in self.RUNTIMES:

@@ -31,6 +31,9 @@ class ClassDataCacheUnderWine(unittest.TestCase):
             f.write(b"PK\x05\x06" + bytes(18))
         with open(app.app.ini_path, encoding="utf-8") as f:
             app.app.write_ini(f.read().replace("C:\\app\\app.jar", "\\app.jar"))
+        for name in ("classes.jsa", "classes_nocoops.jsa"):
+            with open(app.app.file("jre", "bin", "server", name), "wb") as f:
+                f.write(b"\0" * 64)
         if version:
             with open(app.app.file("jre", "release"), "w") as f:
                 f.write('IMPLEMENTOR="Test"\nJAVA_VERSION="%s"\n' % version)

@@ -28,6 +28,8 @@ class FakeFiles : public ClassDataFiles {
     }
     void addRuntime(const std::string& home, const std::string& release) {
         addFile(home + "/lib/server/libjvm.so", 20000000);
+        addFile(home + "/lib/server/classes.jsa", 13000000);
+        addFile(home + "/lib/server/classes_nocoops.jsa", 13000000);
         texts[home + "/release"] = release;
     }
 
@@ -127,6 +129,7 @@ TEST(ClassDataCache, TheUserDecidesWhenParametersTouchSharing) {
                                     "-XX:AOTCacheOutput=app.aot",
                                     "-XX:AOTMode=off",
                                     "-XX:-UseSharedSpaces",
+                                    "-XX:-UseCompressedClassPointers",
                                     "-Xbootclasspath/a:/x.jar"};
     for (const char* option : deciding) {
         SCOPED_TRACE(option);
@@ -186,9 +189,12 @@ TEST(ClassDataCache, NothingIsAddedWhereTheCacheCannotHelpOrCannotWrite) {
          }},
         {"client VM",
          [](App& a) {
-             a.files.addFile("/jdk/lib/client/libjvm.so", 1);
+             for (const char* name : {"libjvm.so", "classes.jsa", "classes_nocoops.jsa"})
+                 a.files.addFile(std::string("/jdk/lib/client/") + name, 1);
              a.input.vmLibrary = "/jdk/lib/client/libjvm.so";
          }},
+        {"runtime without its own archive",
+         [](App& a) { a.files.stamps.erase("/jdk/lib/server/classes_nocoops.jsa"); }},
         {"user turns sharing off", [](App& a) { a.input.userOptions.push_back("-Xshare:off"); }},
         {"folder of classes",
          [](App& a) {
