@@ -28,6 +28,7 @@ from measure import Command, load_text, measure, print_table, run, run_alternati
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
+DEFAULT_HOMES = ["/usr/lib/jvm/java-17-openjdk-amd64", "/usr/lib/jvm/temurin-25-jdk-amd64"]
 PROGRAMS = {
     "rhino": (["/usr/share/java/rhino.jar"], "org.mozilla.javascript.tools.shell.Main",
               ["-e", "print(6*7)"]),
@@ -132,8 +133,10 @@ def main():
     parser.add_argument("--aot", action="store_true",
                         help="also the java command with each of the VM's caches (25 and later)")
     options = parser.parse_args()
-    homes = options.java_home or ["/usr/lib/jvm/java-17-openjdk-amd64",
-                                  "/usr/lib/jvm/temurin-25-jdk-amd64"]
+    homes = options.java_home or DEFAULT_HOMES
+    for home in homes:
+        if not os.path.exists(os.path.join(home, "release")):
+            sys.exit("no Java runtime at %s (give others with --java-home)" % home)
     programs = options.program or ["rhino", "ant", "swing"]
     launcher = os.path.abspath(options.launcher)
 

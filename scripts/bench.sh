@@ -5,12 +5,24 @@
 #   2. the Linux start up to the VM step against the floor host, with instruction counts,
 #   3. the whole Java start: launcher, java, jpackage, the floor host (and on a second thread),
 #      with the phases of each,
-#   4. launcher.exe up to the VM step under Wine against empty Win32 programs.
+#   4. launcher.exe up to the VM step under Wine against empty Win32 programs,
+#   5. starts of Rhino, Ant and a Swing program with the class-data cache, against the cache
+#      off and the java command, on Java 17 and 25 (Rhino and Ant are installed for this only).
 # Not part of the test pass. BENCH_ROUNDS sets the rounds of the whole start (default 60);
 # BENCH_QUICK=1 makes every part short (a smoke run, figures too noisy to quote).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+# Real programs for the class-data cache's benchmark; no test needs them.
+missing=()
+for package in rhino ant; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
 
 build=build-bench
 cmake -S . -B "$build" -G Ninja -DLAUNCHER_BENCHMARKS=ON -DLAUNCHER_SANITIZED_TESTS=OFF
@@ -21,8 +33,10 @@ google=()
 vm_step=300
 wine=40
 phases=40
+class_data=30
+class_data_first=10
 if [ "${BENCH_QUICK:-0}" = 1 ]; then
-  rounds=5 vm_step=20 wine=5 phases=5
+  rounds=5 vm_step=20 wine=5 phases=5 class_data=3 class_data_first=2
   google=(--benchmark_min_time=0.05)
 fi
 
@@ -38,3 +52,7 @@ python3 bench/start_benchmark.py --launcher "$build/launcher" --rounds "$rounds"
 echo
 echo "== 4. Under Wine: launcher.exe up to the VM step"
 python3 bench/wine_start_benchmark.py --build "$build" --rounds "$wine"
+echo
+echo "== 5. The class-data cache: Rhino, Ant and a Swing window on Java 17 and 25"
+python3 bench/class_data_benchmark.py --launcher "$build/launcher" --rounds "$class_data" \
+  --first-rounds "$class_data_first" --aot

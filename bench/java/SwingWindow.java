@@ -8,7 +8,10 @@ import javax.swing.SwingUtilities;
 import java.awt.event.WindowAdapter;
 import java.awt.event.WindowEvent;
 
-/** Opens a small window with a few components and ends once the window is on the screen. */
+/**
+ * Opens a small window with a few components and ends the VM once the window is on the screen
+ * (through System.exit: the toolkit would otherwise idle for a second before it lets go).
+ */
 public class SwingWindow {
     public static void main(String[] args) {
         SwingUtilities.invokeLater(() -> {
@@ -22,6 +25,7 @@ public class SwingWindow {
                 @Override
                 public void windowOpened(WindowEvent event) {
                     frame.dispose();
+                    System.exit(0);
                 }
             });
             frame.setDefaultCloseOperation(JFrame.DISPOSE_ON_CLOSE);
