@@ -37,7 +37,9 @@ class PosixClassDataFiles : public ClassDataFiles {
     }
 
     std::string readText(const std::string& path) override {
-        UniqueResource<DescriptorTraits> file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        // Non-blocking: a pipe in place of the file must not stop the start.
+        UniqueResource<DescriptorTraits> file(
+            open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         std::string text;
         char buffer[4096];
         ssize_t count = 0;

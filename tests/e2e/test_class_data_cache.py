@@ -91,6 +91,10 @@ class ClassDataCache(unittest.TestCase):
                 result = app.run(["7"], env={"XDG_CACHE_HOME": self.cache, "LOG": "-Dlog=off"})
                 self.assertEqual((result.exit_code, result.stdout, result.stderr), (7, "", ""))
                 self.assertEqual(len(self.archives()), 1)
+                result = app.run(["0"], env={"XDG_CACHE_HOME": self.cache,
+                                             "LOG": "-Xlog:class+load"})
+                self.assertEqual(result.exit_code, 0)
+                self.assertIn("probe.Exit " + FROM_ARCHIVE, result.stdout)
 
     def test_a_changed_jar_another_runtime_or_class_path_gets_its_own_archive(self):
         app = self.probe(jdk_home())
