@@ -2,6 +2,7 @@
 
 #include "discovery/runtime_search.h"
 #include "instance/instance_coordination.h"
+#include "instance/instance_session.h"
 #include "launch/pair_product.h"
 #include "launch/process_environment.h"
 #include "launch/settings.h"
@@ -30,7 +31,7 @@ Launcher* Launcher::instance() {
 
 int Launcher::launch() {
     int result = initialize() ? run() : exitCodeFailure;
-    shutdown();
+    shutdown(result);
     return result;
 }
 
@@ -67,10 +68,10 @@ int Launcher::run() {
     return exitCodeFailure;
 }
 
-void Launcher::shutdown() {
+void Launcher::shutdown(int exitCode) {
     closeSplash(*this);
     destroyVm(*this);
-    shutDownInstanceCoordination(*this);
+    shutDownInstanceCoordination(*this, exitCode);
     closeNativeSplash(*this);
     releaseAll();
 }
