@@ -5,7 +5,8 @@
 #   2. the Linux start up to the VM step against the floor host, with instruction counts,
 #   3. the whole Java start: launcher, java, jpackage, the floor host (and on a second thread),
 #      with the phases of each,
-#   4. launcher.exe up to the VM step under Wine against empty Win32 programs.
+#   4. launcher.exe up to the VM step under Wine against empty Win32 programs,
+#   5. a later start in single-instance mode, on Linux and under Wine.
 # Not part of the test pass. BENCH_ROUNDS sets the rounds of the whole start (default 60);
 # BENCH_QUICK=1 makes every part short (a smoke run, figures too noisy to quote).
 set -euo pipefail
@@ -38,3 +39,7 @@ python3 bench/start_benchmark.py --launcher "$build/launcher" --rounds "$rounds"
 echo
 echo "== 4. Under Wine: launcher.exe up to the VM step"
 python3 bench/wine_start_benchmark.py --build "$build" --rounds "$wine"
+echo
+echo "== 5. A later start in single-instance mode"
+python3 bench/single_instance_benchmark.py --launcher "$build/launcher" --rounds "$vm_step"
+python3 bench/single_instance_benchmark.py --wine --build "$build" --rounds "$wine"
