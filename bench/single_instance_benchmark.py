@@ -17,7 +17,8 @@ import tempfile
 import time
 
 from measure import Command, load_text, print_table, run, run_alternating
-from wine_start_benchmark import WINE, compiler, start_wine, stop_wine, wine_env, windows_path
+from wine_start_benchmark import (WINE, build_empty_programs, start_wine, stop_wine, wine_env,
+                                  windows_path)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -56,11 +57,7 @@ def prepare_linux(work, java_home, launcher):
 
 
 def prepare_wine(work, windows_build, prefix):
-    empties = {}
-    for name, defines in (("empty", []), ("user32", ["-DWITH_USER32"])):
-        empties[name] = os.path.join(work, name + ".exe")
-        run([compiler(), "-O2", "-municode", "-mwindows", "-static", "-o", empties[name]] +
-            defines + [os.path.join(HERE, "empty_win32.c")])
+    empties = build_empty_programs(work)
     app = os.path.join(work, "app")
     library = os.path.join(app, "jre", "bin", "server", "jvm.dll")
     os.makedirs(os.path.dirname(library))

@@ -3,7 +3,6 @@
 its secondaryMain and end with the answer."""
 
 import os
-import shutil
 import subprocess
 import time
 import unittest

@@ -2,7 +2,6 @@
 fake/SingleVoid keep main running until a stop file exists and record each request that reaches
 secondaryMain (see tests/tools/fake_jvm_win32.cpp)."""
 
-import os
 import time
 import unittest
 from concurrent.futures import ThreadPoolExecutor
