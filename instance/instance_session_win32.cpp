@@ -161,10 +161,12 @@ struct InstanceSession::Platform {
         return false;
     }
 
-    // Waits for one of the objects or the first start's end; true for the object.
+    // Waits for the object or the first start's end (when its process could be opened); true
+    // for the object.
     bool waitOrPrimaryEnd(HANDLE object) {
         HANDLE objects[] = {object, primaryProcess.get()};
-        DWORD result = WaitForMultipleObjects(2, objects, FALSE, INFINITE);
+        DWORD count = primaryProcess ? 2 : 1;
+        DWORD result = WaitForMultipleObjects(count, objects, FALSE, INFINITE);
         return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
     }
 
@@ -174,9 +176,7 @@ struct InstanceSession::Platform {
             return false;
         primaryProcess.reset(
             OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, header.processId));
-        // Without the process there is nothing to wait for; the answer then is 0.
-        if (!primaryProcess)
-            return true;
+        // Without the process the request still goes; waitForPrimary then answers 0 at once.
         if (!waitOrPrimaryEnd(requestLock.get()))
             return true;
         ResetEvent(copied.get());
