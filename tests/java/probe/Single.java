@@ -15,7 +15,11 @@ public final class Single {
     static volatile boolean mainBegan;
 
     static {
-        pause(Long.getLong("probe.delay", 0));
+        try {
+            Thread.sleep(Long.getLong("probe.delay", 0));
+        } catch (InterruptedException e) {
+            throw new ExceptionInInitializerError(e);
+        }
     }
 
     private Single() {}
@@ -54,13 +58,5 @@ public final class Single {
         StringBuilder line = new StringBuilder(mainBegan ? "secondary " : "early ");
         Arrays.stream(args).forEach(a -> line.append('[').append(a).append(']'));
         Out.write(line.toString());
-    }
-
-    static void pause(long millis) {
-        try {
-            Thread.sleep(millis);
-        } catch (InterruptedException e) {
-            Thread.currentThread().interrupt();
-        }
     }
 }

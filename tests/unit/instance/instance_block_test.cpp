@@ -8,10 +8,6 @@
 
 namespace {
 
-std::u16string utf16(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
 TEST(InstanceName, SeparatorsBecomeUnderscoresAndLongNamesEndInAHash) {
     EXPECT_EQ(instanceName("C:\\Apps\\Tool\\tool.exe", PathStyle::windows),
               "C:_Apps_Tool_tool.exe");
@@ -104,8 +100,7 @@ TEST(SharedBlock, HeaderAndArgumentsSitAtTheirOffsets) {
     EXPECT_EQ(read.listenerThreadId, 0x01020304u);
     EXPECT_EQ(read.processId, 0x0A0B0C0Du);
     EXPECT_EQ(read.messageId, 0xC001u);
-    EXPECT_EQ(decodeArguments(readArguments(shared.data(), 1)),
-              std::vector<std::u16string>{utf16("hi")});
+    EXPECT_EQ(decodeArguments(readArguments(shared.data(), 1)), std::vector<std::u16string>{u"hi"});
 }
 
 } // namespace
