@@ -3,7 +3,9 @@
 its secondaryMain and end with the answer."""
 
 import os
+import shutil
 import subprocess
+import tempfile
 import time
 import unittest
 from concurrent.futures import ThreadPoolExecutor
@@ -19,8 +21,8 @@ class Primary:
     folder, where it waits for the file "stop"."""
 
     def __init__(self, test, main_class="probe.Single", delay=0, exit_code=0,
-                 setting="Single Instance=yes\n"):
-        self.app = ProbeApp(main_class, application_section=setting,
+                 setting="Single Instance=yes\n", folder=None):
+        self.app = ProbeApp(main_class, application_section=setting, folder=folder,
                             vm_parameters="-Dprobe.stop=stop -Dprobe.delay=%d -Dprobe.exit=%d"
                             % (delay, exit_code))
         self.process = None
@@ -132,7 +134,11 @@ class SingleInstance(unittest.TestCase):
 
     def test_a_copy_in_another_folder_is_a_primary_of_its_own(self):
         primary = Primary(self).start()
-        other = Primary(self).start(["other"])
+        # A path too long for a socket name: the names end in a hash of the path.
+        deep = os.path.join(tempfile.mkdtemp(prefix="launcher-e2e-"), "d" * 80, "e" * 80)
+        os.makedirs(deep)
+        self.addCleanup(shutil.rmtree, os.path.dirname(os.path.dirname(deep)))
+        other = Primary(self, folder=deep).start(["other"])
         self.assertEqual(other.later(["to-other"])[0], 1)
         self.assertEqual(primary.secondary_lines(), [])
         self.assertEqual(other.secondary_lines(), [line_of(["to-other"])])
