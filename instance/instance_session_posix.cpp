@@ -413,8 +413,10 @@ void InstanceSession::end(int32_t exitCode) {
     role_ = InstanceRole::off;
     Platform& p = *platform_;
     p.shared->endWith(exitCode);
+    // An eventfd write fails only when its counter would overflow; one wakes the listener.
     uint64_t one = 1;
-    if (write(p.wake.get(), &one, sizeof(one)) == sizeof(one) && p.listener.joinable())
+    [[maybe_unused]] ssize_t written = write(p.wake.get(), &one, sizeof(one));
+    if (p.listener.joinable())
         p.listener.join();
     p.answerBacklog();
     shm_unlink(p.blockName().c_str());
