@@ -10,6 +10,7 @@ import time
 import unittest
 from concurrent.futures import ThreadPoolExecutor
 
+from harness import wait_until
 from java_app import ProbeApp
 
 FAILURE = 255  # exit code -1
@@ -43,12 +44,8 @@ class Primary:
         """A later start run to its end: (exit code, standard error)."""
         return run(self.spawn(args))
 
-    def wait_until(self, condition, timeout=60):
-        deadline = time.monotonic() + timeout
-        while not condition():
-            if time.monotonic() > deadline:
-                raise TimeoutError("lines so far: %s" % self.app.lines())
-            time.sleep(0.02)
+    def wait_until(self, condition):
+        wait_until(condition, lambda: "lines so far: %s" % self.app.lines())
 
     def secondary_lines(self):
         return [line for line in self.app.lines() if not line.startswith("main")]

@@ -2,11 +2,10 @@
 fake/SingleVoid keep main running until a stop file exists and record each request that reaches
 secondaryMain (see tests/tools/fake_jvm_win32.cpp)."""
 
-import time
 import unittest
 from concurrent.futures import ThreadPoolExecutor
 
-from harness import run_windows, to_windows_path, windows_build_path
+from harness import run_windows, to_windows_path, wait_until, windows_build_path
 from test_vm_windows import FakeVmApp
 
 FAILURE = 4294967295  # exit code -1
@@ -36,12 +35,8 @@ class Primary:
     def later_in_background(self, args):
         return self.pool.submit(self.later, args)
 
-    def wait_until(self, condition, timeout=90):
-        deadline = time.monotonic() + timeout
-        while not condition():
-            if time.monotonic() > deadline:
-                raise TimeoutError("record so far: %s" % self.app.record())
-            time.sleep(0.05)
+    def wait_until(self, condition):
+        wait_until(condition, lambda: "record so far: %s" % self.app.record(), timeout=90)
 
     def requests(self):
         return self.app.entries("secondary")
