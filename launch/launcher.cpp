@@ -2,6 +2,7 @@
 
 #include "discovery/runtime_search.h"
 #include "instance/instance_coordination.h"
+#include "instance/instance_session.h"
 #include "launch/pair_product.h"
 #include "launch/process_environment.h"
 #include "launch/settings.h"
@@ -31,7 +32,7 @@ Launcher* Launcher::instance() {
 
 int Launcher::launch() {
     int result = initialize() ? run() : exitCodeFailure;
-    shutdown();
+    shutdown(result);
     return result;
 }
 
@@ -68,12 +69,15 @@ int Launcher::run() {
     return exitCodeFailure;
 }
 
-void Launcher::shutdown() {
+void Launcher::shutdown(int exitCode) {
     closeSplash(*this);
     destroyVm(*this);
-    if (classDataPublisher)
+    if (classDataPublisher) {
         classDataPublisher->publish();
-    shutDownInstanceCoordination(*this);
+        hookListener = classDataPublisher->next();
+        classDataPublisher.reset();
+    }
+    shutDownInstanceCoordination(*this, exitCode);
     closeNativeSplash(*this);
     releaseAll();
 }
@@ -90,6 +94,5 @@ void Launcher::releaseAll() {
     vmOptions.clear();
     preferredVersions.clear();
     splashWindow.reset();
-    hookListener = nullptr;
     classDataPublisher.reset();
 }

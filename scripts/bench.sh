@@ -6,7 +6,8 @@
 #   3. the whole Java start: launcher, java, jpackage, the floor host (and on a second thread),
 #      with the phases of each,
 #   4. launcher.exe up to the VM step under Wine against empty Win32 programs,
-#   5. starts of Rhino, Ant and a Swing program with the class-data cache, against the cache
+#   5. a later start in single-instance mode, on Linux and under Wine,
+#   6. starts of Rhino, Ant and a Swing program with the class-data cache, against the cache
 #      off and the java command, on Java 17 and 25 (Rhino and Ant are installed for this only).
 # Not part of the test pass. BENCH_ROUNDS sets the rounds of the whole start (default 60);
 # BENCH_QUICK=1 makes every part short (a smoke run, figures too noisy to quote).
@@ -53,6 +54,10 @@ echo
 echo "== 4. Under Wine: launcher.exe up to the VM step"
 python3 bench/wine_start_benchmark.py --build "$build" --rounds "$wine"
 echo
-echo "== 5. The class-data cache: Rhino, Ant and a Swing window on Java 17 and 25"
+echo "== 5. A later start in single-instance mode"
+python3 bench/single_instance_benchmark.py --launcher "$build/launcher" --rounds "$vm_step"
+python3 bench/single_instance_benchmark.py --wine --build "$build" --rounds "$wine"
+echo
+echo "== 6. The class-data cache: Rhino, Ant and a Swing window on Java 17 and 25"
 python3 bench/class_data_benchmark.py --launcher "$build/launcher" --rounds "$class_data" \
   --first-rounds "$class_data_first" --aot

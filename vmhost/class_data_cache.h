@@ -121,16 +121,26 @@ void publishArchive(ClassDataPlan& plan, ClassDataFiles& files);
 
 // Publishes the archive of a start once its VM has ended: from the VM's exit hook when the
 // program calls System.exit (the VM has written the archive by then), else after
-// DestroyJavaVM has returned.
+// DestroyJavaVM has returned. Stands in front of the listener that was installed before it
+// (single-instance mode's) and hands both hooks on to it.
 class ClassDataPublisher final : public VmHookListener {
   public:
-    ClassDataPublisher(ClassDataPlan plan, ClassDataFiles& files)
-        : plan_(std::move(plan)), files_(files) {}
+    ClassDataPublisher(ClassDataPlan plan, ClassDataFiles& files, VmHookListener* next)
+        : plan_(std::move(plan)), files_(files), next_(next) {}
     void publish() { publishArchive(plan_, files_); }
-    void onExit(int32_t) override { publish(); }
-    void onAbort() override {}
+    VmHookListener* next() const { return next_; }
+    void onExit(int32_t exitCode) override {
+        publish();
+        if (next_ != nullptr)
+            next_->onExit(exitCode);
+    }
+    void onAbort() override {
+        if (next_ != nullptr)
+            next_->onAbort();
+    }
 
   private:
     ClassDataPlan plan_;
     ClassDataFiles& files_;
+    VmHookListener* next_;
 };

@@ -64,13 +64,16 @@ std::u16string utf8ToUtf16(const std::string& text) {
 }
 
 jstring newJavaString(const std::string& text, JNIEnv* env) {
+    return newJavaString(utf8ToUtf16(text), env);
+}
+
+jstring newJavaString(const std::u16string& units, JNIEnv* env) {
     LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
     if (!stringClass)
         return nullptr;
     jmethodID constructor = env->GetMethodID(stringClass.get(), "<init>", "([C)V");
     if (constructor == nullptr)
         return nullptr;
-    std::u16string units = utf8ToUtf16(text);
     jsize length = static_cast<jsize>(units.size());
     LocalRef<jcharArray> chars(env, env->NewCharArray(length));
     if (!chars)
@@ -81,7 +84,10 @@ jstring newJavaString(const std::string& text, JNIEnv* env) {
     return static_cast<jstring>(env->NewObject(stringClass.get(), constructor, chars.get()));
 }
 
-jobjectArray buildArgumentArray(const std::vector<std::string>& items, JNIEnv* env) {
+namespace {
+
+template <typename Text>
+jobjectArray buildStringArray(const std::vector<Text>& items, JNIEnv* env) {
     LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
     if (!stringClass)
         return nullptr;
@@ -96,4 +102,14 @@ jobjectArray buildArgumentArray(const std::vector<std::string>& items, JNIEnv* e
         env->SetObjectArrayElement(array.get(), static_cast<jsize>(i), item.get());
     }
     return array.release();
+}
+
+} // namespace
+
+jobjectArray buildArgumentArray(const std::vector<std::string>& items, JNIEnv* env) {
+    return buildStringArray(items, env);
+}
+
+jobjectArray buildArgumentArray(const std::vector<std::u16string>& items, JNIEnv* env) {
+    return buildStringArray(items, env);
 }

@@ -14,5 +14,8 @@ std::u16string utf8ToUtf16(const std::string& text);
 
 // A new java.lang.String (a local reference), or null with an exception possibly pending.
 jstring newJavaString(const std::string& text, JNIEnv* env);
+// The same from UTF-16 units, copied unchanged.
+jstring newJavaString(const std::u16string& units, JNIEnv* env);
 // A new String[] of the items in order (a local reference), or null.
 jobjectArray buildArgumentArray(const std::vector<std::string>& items, JNIEnv* env);
+jobjectArray buildArgumentArray(const std::vector<std::u16string>& items, JNIEnv* env);

@@ -53,8 +53,8 @@ bool buildVmOptions(Launcher& launcher) {
         return false;
     }
     if (!plan.pendingArchive.empty()) {
-        launcher.classDataPublisher =
-            std::make_unique<ClassDataPublisher>(std::move(plan), systemClassDataFiles());
+        launcher.classDataPublisher = std::make_unique<ClassDataPublisher>(
+            std::move(plan), systemClassDataFiles(), launcher.hookListener);
         launcher.hookListener = launcher.classDataPublisher.get();
     }
     return true;

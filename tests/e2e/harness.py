@@ -230,3 +230,12 @@ def run_windows(command_line, env=None, lang=None, timeout=120, cwd=None, window
 def screenshot(path):
     """Keeps a picture of the Wine session's screen for people to look at."""
     subprocess.run(["import", "-display", wine_display(), "-window", "root", path], check=False)
+
+
+def wait_until(condition, describe, timeout=60, interval=0.02):
+    """Polls condition until it holds; on time-out the error carries describe()."""
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            raise TimeoutError(describe())
+        time.sleep(interval)

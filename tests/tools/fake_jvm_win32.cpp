@@ -10,7 +10,10 @@
 // -XX:ArchiveClassesAtExit names, or that -XX:SharedArchiveFile names with
 // -XX:+AutoCreateSharedArchive when that file does not exist yet.
 // Main classes: fake/Main returns; fake/Exit calls System.exit(first argument); fake/Throws
-// ends with an exception; fake/NoMain has no main; any other name is missing.
+// ends with an exception; fake/NoMain has no main; any other name is missing. fake/Single
+// (int secondaryMain: "answer=N" gives N, "hold" never returns, else the argument count) and
+// fake/SingleVoid (void secondaryMain) run main until the file FAKE_JVM_STOP exists, then end
+// through System.exit(FAKE_JVM_EXIT) when that is set.
 
 #ifndef _WIN32_WINNT
 #define _WIN32_WINNT 0x0A00
@@ -24,6 +27,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -37,7 +41,8 @@ struct FakeObject {
     std::string utf8;               // GetStringUTFChars buffer
 };
 
-FakeObject* pendingException = nullptr;
+thread_local FakeObject* pendingException = nullptr;
+std::mutex recordLock;
 std::string archiveToWrite;
 void(JNICALL* exitHook)(jint) = nullptr;
 
@@ -51,6 +56,7 @@ void record(const std::string& line) {
     std::string path = environment("FAKE_JVM_RECORD");
     if (path.empty())
         return;
+    std::lock_guard<std::mutex> lock(recordLock);
     if (FILE* file = std::fopen(path.c_str(), "ab")) {
         std::fprintf(file, "%s\n", line.c_str());
         std::fclose(file);
@@ -91,7 +97,7 @@ jmethodID methodId(const char* name) {
 
 bool isMainClass(const std::string& name) {
     return name == "fake/Main" || name == "fake/Exit" || name == "fake/Throws" ||
-           name == "fake/NoMain";
+           name == "fake/NoMain" || name == "fake/Single" || name == "fake/SingleVoid";
 }
 
 jclass JNICALL findClass(JNIEnv*, const char* name) {
@@ -112,7 +118,13 @@ jmethodID JNICALL getMethodId(JNIEnv*, jclass, const char* name, const char*) {
 
 jmethodID JNICALL getStaticMethodId(JNIEnv*, jclass cls, const char* name, const char* sig) {
     record(std::string("static-method ") + object(cls)->className + "." + name + sig);
-    if (object(cls)->className == "fake/NoMain") {
+    const std::string& className = object(cls)->className;
+    bool secondary = std::string(name) == "secondaryMain";
+    bool returnsInt = std::string(sig).back() == 'I';
+    bool present = secondary ? (className == "fake/Single" && returnsInt) ||
+                                   (className == "fake/SingleVoid" && !returnsInt)
+                             : className != "fake/NoMain";
+    if (!present) {
         raise("java/lang/NoSuchMethodError", name);
         return nullptr;
     }
@@ -199,9 +211,37 @@ void writeArchive() {
     ExitProcess(static_cast<UINT>(code));
 }
 
+std::string firstArgument(FakeObject* arguments) {
+    return arguments->items.empty() ? std::string() : toUtf8(arguments->items[0]->text);
+}
+
+// One line per request: "secondary [a][b]...".
+jint runSecondaryMain(FakeObject* arguments) {
+    std::string line = "secondary ";
+    for (FakeObject* item : arguments->items)
+        line += "[" + toUtf8(item->text) + "]";
+    record(line);
+    std::string first = firstArgument(arguments);
+    if (first == "hold")
+        Sleep(INFINITE);
+    if (first.rfind("answer=", 0) == 0)
+        return std::atoi(first.c_str() + 7);
+    return static_cast<jint>(arguments->items.size());
+}
+
+void runSingle() {
+    std::string stop = environment("FAKE_JVM_STOP");
+    while (GetFileAttributesA(stop.c_str()) == INVALID_FILE_ATTRIBUTES)
+        Sleep(10);
+    if (jint code = std::atoi(environment("FAKE_JVM_EXIT").c_str()))
+        systemExit(code);
+}
+
 void runMain(const std::string& className, FakeObject* arguments) {
     for (FakeObject* item : arguments->items)
         record("main-arg " + toUtf8(item->text));
+    if (className == "fake/Single" || className == "fake/SingleVoid")
+        runSingle();
     if (className == "fake/Exit")
         systemExit(arguments->items.empty() ? 0
                                             : std::atoi(toUtf8(arguments->items[0]->text).c_str()));
@@ -217,6 +257,20 @@ void JNICALL callStaticVoidMethodV(JNIEnv*, jclass cls, jmethodID method, va_lis
         systemExit(va_arg(args, jint));
     if (name == "main")
         runMain(className, object(va_arg(args, jobject)));
+    if (name == "secondaryMain")
+        runSecondaryMain(object(va_arg(args, jobject)));
+}
+
+jint JNICALL callStaticIntMethodV(JNIEnv*, jclass, jmethodID, va_list args) {
+    return runSecondaryMain(object(va_arg(args, jobject)));
+}
+
+jint JNICALL callStaticIntMethod(JNIEnv* env, jclass cls, jmethodID method, ...) {
+    va_list args;
+    va_start(args, method);
+    jint result = callStaticIntMethodV(env, cls, method, args);
+    va_end(args);
+    return result;
 }
 
 void JNICALL callStaticVoidMethod(JNIEnv* env, jclass cls, jmethodID method, ...) {
@@ -259,6 +313,8 @@ jint JNICALL destroyJavaVm(JavaVM*) {
     return JNI_OK;
 }
 
+jint JNICALL attachCurrentThread(JavaVM*, void** env, void*);
+
 jint JNICALL detachCurrentThread(JavaVM*) {
     record(pendingException ? "detach with " + pendingException->className : "detach");
     pendingException = nullptr;
@@ -280,6 +336,8 @@ JNINativeInterface_ nativeInterface() {
     table.ReleaseStringUTFChars = releaseStringUtfChars;
     table.CallStaticVoidMethod = callStaticVoidMethod;
     table.CallStaticVoidMethodV = callStaticVoidMethodV;
+    table.CallStaticIntMethod = callStaticIntMethod;
+    table.CallStaticIntMethodV = callStaticIntMethodV;
     table.ExceptionOccurred = exceptionOccurred;
     table.ExceptionDescribe = exceptionDescribe;
     table.ExceptionClear = exceptionClear;
@@ -291,8 +349,15 @@ JNINativeInterface_ nativeInterface() {
 
 const JNINativeInterface_ nativeTable = nativeInterface();
 JNIInvokeInterface_ invokeTable{
-    nullptr, nullptr, nullptr, destroyJavaVm, nullptr, detachCurrentThread, nullptr, nullptr};
-[[maybe_unused]] JNIEnv_ fakeEnv{&nativeTable};
+    nullptr, nullptr, nullptr, destroyJavaVm, attachCurrentThread, detachCurrentThread,
+    nullptr, nullptr};
+JNIEnv_ fakeEnv{&nativeTable};
+
+jint JNICALL attachCurrentThread(JavaVM*, void** env, void*) {
+    *env = &fakeEnv;
+    return JNI_OK;
+}
+
 [[maybe_unused]] JavaVM_ fakeVm{&invokeTable};
 
 // Bytes reserved for the calling thread's stack.

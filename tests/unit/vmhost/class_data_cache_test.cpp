@@ -263,6 +263,23 @@ TEST(ClassDataCache, PublishingPassesOverWhatTheVmDidNotWrite) {
     EXPECT_EQ(app.files.removed.size(), 1u);
 }
 
+TEST(ClassDataCache, ThePublisherPublishesOnExitAndHandsBothHooksOn) {
+    struct Recorder : VmHookListener {
+        std::vector<std::string> calls;
+        void onExit(int32_t code) override { calls.push_back("exit " + std::to_string(code)); }
+        void onAbort() override { calls.push_back("abort"); }
+    } next;
+    App app;
+    ClassDataPlan plan = app.plan();
+    app.files.addFile(plan.pendingArchive, 8192);
+    ClassDataPublisher publisher(plan, app.files, &next);
+    publisher.onExit(3);
+    publisher.onAbort();
+    EXPECT_EQ(next.calls, (std::vector<std::string>{"exit 3", "abort"}));
+    EXPECT_EQ(app.files.list(plan.folder),
+              std::vector<std::string>{archiveFileName(plan.key, 8192)});
+}
+
 TEST(ClassDataCache, TheKeyFollowsRuntimeClassPathAndLayoutOptionsOnly) {
     App base;
     std::string key = base.plan().key;
