@@ -96,6 +96,18 @@ class ClassDataCache(unittest.TestCase):
                 self.assertEqual(result.exit_code, 0)
                 self.assertIn("probe.Exit " + FROM_ARCHIVE, result.stdout)
 
+    def test_single_instance_mode_still_ends_its_session_when_the_program_calls_exit(self):
+        app = ProbeApp("probe.Exit", runtime=jdk_home(), vm_parameters="%LOG%",
+                       runtime_section="Class Data Cache=yes\n",
+                       application_section="Single Instance=yes\n")
+        self.addCleanup(app.remove)
+        blocks = set(os.listdir("/dev/shm"))
+        result = app.run(["7"], env={"XDG_CACHE_HOME": self.cache, "LOG": "-Dlog=off"})
+        self.assertEqual((result.exit_code, result.stderr), (7, ""))
+        self.assertEqual(len(self.archives()), 1)
+        # The first start's shared block goes with it: its exit hook was handed on.
+        self.assertEqual(set(os.listdir("/dev/shm")) - blocks, set())
+
     def test_a_changed_jar_another_runtime_or_class_path_gets_its_own_archive(self):
         app = self.probe(jdk_home())
         self.start_silently(app)
