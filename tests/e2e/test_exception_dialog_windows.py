@@ -86,13 +86,12 @@ class DialogState:
         return self.origin[0] + (left + right) // 2, self.origin[1] + (top + bottom) // 2
 
 
-def settled_state(caption=CAPTION):
-    """The dialog's state once two looks in a row agree: a resize moves the frame before the
-    controls follow it."""
-    previous = DialogState(caption)
+def settled_state():
+    # A resize moves the frame before the controls follow: wait until two looks agree.
+    previous = DialogState()
     for _ in range(20):
         time.sleep(0.3)
-        current = DialogState(caption)
+        current = DialogState()
         if (current.window, current.controls) == (previous.window, previous.controls):
             return current
         previous = current
@@ -108,20 +107,17 @@ def press(key, caption=CAPTION):
     xdotool("key", "--clearmodifiers", key, display=display)
 
 
-def drag(start, end):
+def mouse(start, *path):
+    """Clicks at start, or drags from there along path."""
     display = wine_display()
     xdotool("mousemove", *map(str, start), display=display)
+    if not path:
+        xdotool("click", "1", display=display)
+        return
     xdotool("mousedown", "1", display=display)
-    middle = ((start[0] + end[0]) // 2, (start[1] + end[1]) // 2)
-    for point in (middle, end):
+    for point in path:
         xdotool("mousemove", *map(str, point), display=display)
     xdotool("mouseup", "1", display=display)
-
-
-def click(point):
-    display = wine_display()
-    xdotool("mousemove", *map(str, point), display=display)
-    xdotool("click", "1", display=display)
 
 
 class ExceptionDialogUnderWine(unittest.TestCase):
@@ -174,7 +170,7 @@ class ExceptionDialogUnderWine(unittest.TestCase):
 
     def test_every_way_to_stop_ends_with_system_exit(self):
         ways = {"Escape": lambda state: press("Escape"),
-                "Stop": lambda state: click(state.center_on_screen(2)),
+                "Stop": lambda state: mouse(state.center_on_screen(2)),
                 "close box": lambda state: probe("close", CAPTION)}
         for way, act in ways.items():
             with self.subTest(way=way):
@@ -187,7 +183,7 @@ class ExceptionDialogUnderWine(unittest.TestCase):
             initial = settled_state()
             self.assertTrue(initial.visible(SIZE_GRIP))
             grip = initial.center_on_screen(SIZE_GRIP)
-            drag(grip, (grip[0] + 100, grip[1] + 100))
+            mouse(grip, (grip[0] + 50, grip[1] + 50), (grip[0] + 100, grip[1] + 100))
             grown = settled_state()
             self.assertEqual(grown.size(), tuple(v + 100 for v in initial.size()))
             for control, follows in FOLLOWS.items():
@@ -196,7 +192,7 @@ class ExceptionDialogUnderWine(unittest.TestCase):
                                  "control %d" % control)
 
             grip = grown.center_on_screen(SIZE_GRIP)
-            drag(grip, (grip[0] - 250, grip[1] - 250))
+            mouse(grip, (grip[0] - 250, grip[1] - 250))
             self.assertEqual(settled_state().size(), initial.size())
             probe("size", CAPTION, "200", "150")
             shrunk = settled_state()
