@@ -36,6 +36,17 @@ def windows_build_path(*parts):
     return os.path.join(os.environ["LAUNCHER_WINDOWS_DIR"], *parts)
 
 
+def windows_launcher():
+    """The Windows launcher under test: launcher.exe of the build, or the executable that
+    LAUNCHER_WINDOWS_EXE names (the 32-bit release build runs the same tests)."""
+    return os.environ.get("LAUNCHER_WINDOWS_EXE") or windows_build_path("launcher.exe")
+
+
+def native_registry_view():
+    """The registry view that the launcher under test sees as its own: 32 for a 32-bit one."""
+    return int(os.environ.get("LAUNCHER_NATIVE_VIEW", "64"))
+
+
 def wine_display():
     path = os.path.join(wine_state_dir(), "display")
     if not os.path.exists(path):
@@ -112,7 +123,7 @@ class App:
         self.name = name
         self.folder = folder or tempfile.mkdtemp(prefix="launcher-e2e-")
         if executable is None:
-            executable = (windows_build_path("launcher.exe") if target == "windows"
+            executable = (windows_launcher() if target == "windows"
                           else os.environ["LAUNCHER_POSIX"])
         suffix = ".exe" if target == "windows" else ""
         self.path = os.path.join(self.folder, name + suffix)
