@@ -62,7 +62,8 @@ class PairedLauncherHostsTheX86Runtime(unittest.TestCase):
                 result, record = self.run_pair(main_class, args)
                 self.assertEqual(result.exit_code, code, result.messages)
                 self.assertEqual(result.messages, [])
-                self.assertTrue(record[0].startswith("create "), record)
+                # The 32-bit launcher created the VM in its own process.
+                self.assertTrue(any(line.startswith("create ") for line in record), record)
                 self.assertEqual([line for line in record if line.startswith("main-arg ")],
                                  ["main-arg " + arg for arg in args])
 
