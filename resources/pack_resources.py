@@ -47,70 +47,63 @@ def _ordinal(data, pos):
     return struct.unpack_from("<H", data, pos + 2)[0]
 
 
-def build_section(resources):
-    """The .rsrc bytes and the offsets of the data entries' RVA fields (to relocate)."""
+def resource_tree(resources):
+    """{type: {name: {language: body}}}."""
     tree = {}
     for kind, name, language, body in resources:
         languages = tree.setdefault(kind, {}).setdefault(name, {})
         if language in languages:
             raise ResourceError("resource %d/%d/%d twice" % (kind, name, language))
         languages[language] = body
+    return tree
 
-    names = [(kind, name) for kind in sorted(tree) for name in sorted(tree[kind])]
+
+def table(entries):
+    """A directory table: its header, then (identifier, offset) entries in ascending order."""
+    out = struct.pack("<IIHHHH", 0, 0, 0, 0, 0, len(entries))
+    return out + b"".join(struct.pack("<II", ident, target) for ident, target in entries)
+
+
+def build_section(resources):
+    """The .rsrc bytes and the offsets of the data entries' RVA fields (to relocate).
+    Layout: the type table, every name table, every language table, the data entries, then
+    each distinct body once (8-byte aligned)."""
+    tree = resource_tree(resources)
+    types = sorted(tree)
+    names = [(kind, name) for kind in types for name in sorted(tree[kind])]
     leaves = [(kind, name, lang) for kind, name in names for lang in sorted(tree[kind][name])]
-    tables_size = (DIRECTORY + ENTRY * len(tree)) + sum(
-        DIRECTORY + ENTRY * len(tree[kind]) for kind in tree) + sum(
-        DIRECTORY + ENTRY * len(tree[kind][name]) for kind, name in names)
-    data_entries_at = tables_size
-    bodies_at = data_entries_at + DATA_ENTRY * len(leaves)
 
-    # One copy of each distinct body, 8-byte aligned.
-    body_offsets, blob = {}, bytearray()
+    offset = DIRECTORY + ENTRY * len(types)
+    name_table_at, language_table_at = {}, {}
+    for kind in types:
+        name_table_at[kind] = offset
+        offset += DIRECTORY + ENTRY * len(tree[kind])
+    for kind, name in names:
+        language_table_at[(kind, name)] = offset
+        offset += DIRECTORY + ENTRY * len(tree[kind][name])
+    data_entry_at = {leaf: offset + DATA_ENTRY * i for i, leaf in enumerate(leaves)}
+    offset += DATA_ENTRY * len(leaves)
+
+    body_at, bodies = {}, bytearray()
     for kind, name, lang in leaves:
         body = tree[kind][name][lang]
-        if body not in body_offsets:
-            body_offsets[body] = bodies_at + len(blob)
-            blob += body + b"\0" * (-len(body) % 8)
+        if body not in body_at:
+            body_at[body] = offset + len(bodies)
+            bodies += body + b"\0" * (-len(body) % 8)
 
-    section = bytearray()
+    section = bytearray(table([(kind, SUBDIRECTORY | name_table_at[kind]) for kind in types]))
+    for kind in types:
+        section += table([(name, SUBDIRECTORY | language_table_at[(kind, name)])
+                          for name in sorted(tree[kind])])
+    for kind, name in names:
+        section += table([(lang, data_entry_at[(kind, name, lang)])
+                          for lang in sorted(tree[kind][name])])
     relocations = []
-    next_table = [DIRECTORY + ENTRY * len(tree)]
-
-    def directory(entries):
-        section.extend(struct.pack("<IIHHHH", 0, 0, 0, 0, 0, len(entries)))
-        for ident, target in entries:
-            section.extend(struct.pack("<II", ident, target))
-
-    def table_size(count):
-        return DIRECTORY + ENTRY * count
-
-    # Level 1 (types), then every level-2 table (names), then every level-3 table (languages).
-    level2_at = {}
-    for kind in sorted(tree):
-        level2_at[kind] = next_table[0]
-        next_table[0] += table_size(len(tree[kind]))
-    level3_at = {}
-    for kind, name in names:
-        level3_at[(kind, name)] = next_table[0]
-        next_table[0] += table_size(len(tree[kind][name]))
-    assert next_table[0] == tables_size
-
-    directory([(kind, SUBDIRECTORY | level2_at[kind]) for kind in sorted(tree)])
-    for kind in sorted(tree):
-        directory([(name, SUBDIRECTORY | level3_at[(kind, name)]) for name in sorted(tree[kind])])
-    leaf_index = 0
-    for kind, name in names:
-        entries = []
-        for lang in sorted(tree[kind][name]):
-            entries.append((lang, data_entries_at + DATA_ENTRY * leaf_index))
-            leaf_index += 1
-        directory(entries)
     for kind, name, lang in leaves:
         body = tree[kind][name][lang]
         relocations.append(len(section))
-        section.extend(struct.pack("<IIII", body_offsets[body], len(body), 0, 0))
-    section.extend(blob)
-    return bytes(section), relocations
+        section += struct.pack("<IIII", body_at[body], len(body), 0, 0)
+    return bytes(section + bodies), relocations
 
 
 def coff_object(section, relocations, machine):

@@ -141,6 +141,16 @@ class BrandedResources(unittest.TestCase):
                                 ProductVersion=VERSION + ".0", OriginalFilename=original)
                 self.assertEqual(strings, expected, where)
             check_manifest(self, extract(RT_MANIFEST, 1, min(languages), exe), architecture)
+            # Each language has its own entries, but equal bodies are stored once.
+            self.assertEqual(len(stored_offsets(exe, RT_ICON)), len(images), name)
+            self.assertEqual(len(stored_offsets(exe, RT_MANIFEST)), 1, name)
+
+
+def stored_offsets(exe, kind):
+    """The distinct file offsets at which the resources of one type are stored."""
+    listing = subprocess.run(["wrestool", "-l", "--type=%d" % kind, exe], capture_output=True,
+                             text=True, check=True).stdout
+    return set(re.findall(r"offset=(0x[0-9a-f]+)", listing))
 
 
 class ExampleSettings(unittest.TestCase):
