@@ -12,20 +12,20 @@
 // Where a Java runtime keeps its pieces. Every folder text ends in the separator.
 struct RuntimeLayout {
     char separator;
-    std::string homeMarker;    // a folder holding this file is a Java home
-    std::string serverLibrary; // the VM libraries below a home, by flavour
-    std::string clientLibrary;
-    std::string classicLibrary;
-    std::string hotspotLibrary;
-    std::string jrockitLibrary;
+    // Where a home keeps its native libraries, tried in this order for each VM flavour: the
+    // marker library and the flavour folders (server, client, ...) with the VM library.
+    std::vector<std::string> libraryFolders;
+    std::string marker;           // a home holds this library in one of its library folders
+    std::string vmLibrary;        // the VM library's file name inside a flavour folder
     std::string jdkRuntimeFolder; // a JDK's runtime below its installation folder
     std::string adjacentFolder;   // the launcher's private runtime folder beside it
 };
 
 // bin\java.dll, bin\server\jvm.dll, ...; a JDK's runtime lives in its jre\ folder.
 const RuntimeLayout& windowsRuntimeLayout();
-// lib/libjava.so, lib/server/libjvm.so, ...; a JDK of Java 9 or later is its own runtime
-// (it has no jre/ folder), so nothing is appended for a JDK.
+// lib/libjava.so, lib/server/libjvm.so, ...; Java 8 keeps them one level deeper, in
+// lib/amd64/ (a JRE) or jre/lib/amd64/ (a JDK). A JDK of Java 9 or later is its own runtime,
+// and a Java 8 JDK is found through its jre/ folder, so nothing is appended for a JDK.
 const RuntimeLayout& posixRuntimeLayout();
 
 enum class RuntimeKind { jdk, jre };

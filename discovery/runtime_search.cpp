@@ -6,28 +6,13 @@
 #include <algorithm>
 
 const RuntimeLayout& windowsRuntimeLayout() {
-    static const RuntimeLayout layout{'\\',
-                                      "bin\\java.dll",
-                                      "bin\\server\\jvm.dll",
-                                      "bin\\client\\jvm.dll",
-                                      "bin\\classic\\jvm.dll",
-                                      "bin\\hotspot\\jvm.dll",
-                                      "bin\\jrockit\\jvm.dll",
-                                      "jre\\",
-                                      "jre64\\"};
+    static const RuntimeLayout layout{'\\', {"bin\\"}, "java.dll", "jvm.dll", "jre\\", "jre64\\"};
     return layout;
 }
 
 const RuntimeLayout& posixRuntimeLayout() {
-    static const RuntimeLayout layout{'/',
-                                      "lib/libjava.so",
-                                      "lib/server/libjvm.so",
-                                      "lib/client/libjvm.so",
-                                      "lib/classic/libjvm.so",
-                                      "lib/hotspot/libjvm.so",
-                                      "lib/jrockit/libjvm.so",
-                                      "",
-                                      "jre64/"};
+    static const RuntimeLayout layout{
+        '/', {"lib/", "lib/amd64/", "jre/lib/amd64/"}, "libjava.so", "libjvm.so", "", "jre64/"};
     return layout;
 }
 
@@ -39,40 +24,56 @@ std::string withSeparator(std::string folder, char separator) {
     return folder;
 }
 
+// The flavour's VM library in the first library folder of home that has one; empty when none.
+std::string findFlavour(RuntimeHost& host, const std::string& home, const char* flavour) {
+    const RuntimeLayout& layout = host.layout();
+    for (const std::string& folder : layout.libraryFolders) {
+        std::string path = home + folder + flavour + layout.separator + layout.vmLibrary;
+        if (host.fileExists(path))
+            return path;
+    }
+    return {};
+}
+
 } // namespace
 
 std::string findVmLibrary(RuntimeHost& host, const std::string& home, JvmType type,
                           bool& hasServerVm) {
-    const RuntimeLayout& layout = host.layout();
-    struct Probe {
-        const std::string& name;
-        bool server;
-    };
     // A server-only search stops after the server library; favor_server tries it first.
     if (type == JvmType::server || type == JvmType::favorServer) {
-        if (host.fileExists(home + layout.serverLibrary)) {
+        std::string path = findFlavour(host, home, "server");
+        if (!path.empty()) {
             hasServerVm = true;
-            return home + layout.serverLibrary;
+            return path;
         }
         if (type == JvmType::server)
             return {};
     }
-    const Probe probes[] = {{layout.clientLibrary, false},
-                            {layout.classicLibrary, false},
-                            {layout.hotspotLibrary, false},
-                            {layout.serverLibrary, true},
-                            {layout.jrockitLibrary, false}};
+    struct Probe {
+        const char* flavour;
+        bool server;
+    };
+    static const Probe probes[] = {{"client", false},
+                                   {"classic", false},
+                                   {"hotspot", false},
+                                   {"server", true},
+                                   {"jrockit", false}};
     for (const Probe& probe : probes) {
-        if (host.fileExists(home + probe.name)) {
+        std::string path = findFlavour(host, home, probe.flavour);
+        if (!path.empty()) {
             hasServerVm = probe.server;
-            return home + probe.name;
+            return path;
         }
     }
     return {};
 }
 
 bool isJavaHome(RuntimeHost& host, const std::string& folder) {
-    return host.fileExists(folder + host.layout().homeMarker);
+    const RuntimeLayout& layout = host.layout();
+    for (const std::string& libraries : layout.libraryFolders)
+        if (host.fileExists(folder + libraries + layout.marker))
+            return true;
+    return false;
 }
 
 bool findAdjacentRuntime(RuntimeHost& host, std::string& home) {

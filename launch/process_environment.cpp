@@ -20,11 +20,13 @@ std::string reference(const char* name) {
 std::string runtimeProgramFolder(const std::string& jvmPath, PathStyle style) {
     if (style == PathStyle::windows)
         return stripComponents(jvmPath, 2, style);
-    return stripComponents(jvmPath, 3, style) + pathSeparator(style) + "bin";
+    return runtimeHome(jvmPath, style) + pathSeparator(style) + "bin";
 }
 
 // The home folder with its trailing separator, followed by "lib", on both platforms.
 std::string runtimeLibraryFolder(const std::string& jvmPath, PathStyle style) {
+    if (style == PathStyle::posix)
+        return runtimeHome(jvmPath, style) + pathSeparator(style) + "lib";
     std::string folder = stripComponents(jvmPath, 2, style);
     folder.erase(folder.rfind(pathSeparator(style)) + 1);
     return folder + "lib";
@@ -96,6 +98,15 @@ std::string stripComponents(const std::string& path, int n, PathStyle style) {
     return result;
 }
 
+std::string runtimeHome(const std::string& jvmPath, PathStyle style) {
+    // A Java 8 home on POSIX keeps its VM libraries one level deeper, below lib/amd64/.
+    const std::string deeper = "/lib/amd64";
+    std::string folder = stripComponents(jvmPath, 2, style);
+    bool isDeeper = style == PathStyle::posix && folder.size() >= deeper.size() &&
+                    folder.compare(folder.size() - deeper.size(), deeper.size(), deeper) == 0;
+    return stripComponents(jvmPath, isDeeper ? 4 : 3, style);
+}
+
 std::string completeLibraryPath(const std::string& libraryPath, const std::string& launcherFolder,
                                 const std::string& jvmPath, bool libraryVariableDefined,
                                 const EnvironmentStyle& style) {
@@ -126,7 +137,7 @@ void setWorkingFolder() {
 
 void setJvmVariables(const Launcher& launcher) {
     writeEnvironmentVariable("JL_JVM_PATH", launcher.jvmPath);
-    writeEnvironmentVariable("JL_JVM_HOME", stripComponents(launcher.jvmPath, 3));
+    writeEnvironmentVariable("JL_JVM_HOME", runtimeHome(launcher.jvmPath, hostPathStyle()));
 }
 
 void prepareEnvironment(Launcher& launcher) {

@@ -67,6 +67,20 @@ def make_posix_runtime(inventory, name, version, flavours, jdk=False, implemento
     return folder
 
 
+def make_java8_home(folder, real_home, jdk=False):
+    """A Java 8 home of links to a real runtime's libraries: lib/amd64/ for a JRE,
+    jre/lib/amd64/ below the installation folder for a JDK, and a release file of 1.8.0_402."""
+    libraries = os.path.join(folder, "jre" if jdk else "", "lib", "amd64")
+    os.makedirs(os.path.join(libraries, "server"))
+    os.symlink(os.path.join(real_home, "lib", "libjava.so"), os.path.join(libraries, "libjava.so"))
+    os.symlink(os.path.join(real_home, "lib", "server", "libjvm.so"),
+               os.path.join(libraries, "server", "libjvm.so"))
+    write_file(os.path.join(folder, "release"), b'JAVA_VERSION="1.8.0_402"\nIMPLEMENTOR="Temurin"\n')
+    if jdk:
+        write_file(os.path.join(folder, "bin", "javac"))
+    return os.path.join(libraries, "server", "libjvm.so")
+
+
 def chosen_library(result):
     """The VM library named by the launcher's load-failure message, or None."""
     for message in result.messages:

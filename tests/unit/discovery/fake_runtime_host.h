@@ -24,6 +24,7 @@ class FakeRuntimeHost : public RuntimeHost {
     std::string executable = "C:\\App\\tool.exe";
     bool executableKnown = true;
     std::set<std::string> x86Libraries;
+    const RuntimeLayout* runtimeLayout = &windowsRuntimeLayout();
 
     std::set<RegistryView> enumeratedViews;
     std::vector<std::string> openedLibraries;
@@ -40,8 +41,14 @@ class FakeRuntimeHost : public RuntimeHost {
         registry[{root.key, view}].push_back({subkey, home});
     }
 
-    const RuntimeLayout& layout() const override { return windowsRuntimeLayout(); }
-    bool fileExists(const std::string& path) override { return files.count(path) > 0; }
+    const RuntimeLayout& layout() const override { return *runtimeLayout; }
+    // A file, or a folder that holds one.
+    bool fileExists(const std::string& path) override {
+        const std::string folder = path + runtimeLayout->separator;
+        auto inside = files.lower_bound(folder);
+        return files.count(path) > 0 ||
+               (inside != files.end() && inside->compare(0, folder.size(), folder) == 0);
+    }
     bool modulePath(std::string& path) override {
         path = executable;
         return executableKnown;
