@@ -1,18 +1,23 @@
 #include "discovery/runtime_search.h"
 
+#include "discovery/runtime_inventory.h"
 #include "discovery/vm_library_check.h"
 #include "launch/launcher.h"
+#include "support/trace.h"
 
 #include <algorithm>
 
 const RuntimeLayout& windowsRuntimeLayout() {
-    static const RuntimeLayout layout{'\\', {"bin\\"}, "java.dll", "jvm.dll", "jre\\", "jre64\\"};
+    static const RuntimeLayout layout{'\\',    {"bin\\"}, "java.dll",      "jvm.dll",
+                                      "jre\\", "jre64\\", "bin\\javac.exe"};
     return layout;
 }
 
 const RuntimeLayout& posixRuntimeLayout() {
-    static const RuntimeLayout layout{
-        '/', {"lib/", "lib/amd64/", "jre/lib/amd64/"}, "libjava.so", "libjvm.so", "", "jre64/"};
+    static const RuntimeLayout layout{'/',          {"lib/", "lib/amd64/", "jre/lib/amd64/"},
+                                      "libjava.so", "libjvm.so",
+                                      "",           "jre64/",
+                                      "bin/javac"};
     return layout;
 }
 
@@ -89,65 +94,246 @@ bool findAdjacentRuntime(RuntimeHost& host, std::string& home) {
     return true;
 }
 
-bool isRootSearched(const Launcher& launcher, const RegistryRoot& root) {
-    bool kindWanted = launcher.kindFallback ||
-                      (root.kind == RuntimeKind::jdk ? launcher.jdkWanted : launcher.jreWanted);
-    switch (root.vendor) {
-    case RuntimeVendor::sun:
-        return kindWanted && (launcher.sunRuntimeAdmitted || launcher.sunRuntimeFavored);
-    case RuntimeVendor::jrockit:
-        return kindWanted && (launcher.jrockitRuntimeAdmitted || launcher.jrockitRuntimeFavored);
-    case RuntimeVendor::ibm:
-        return kindWanted && (launcher.ibmRuntimeAdmitted || launcher.ibmRuntimeFavored);
+namespace {
+
+// Builds the line only while the trace is on.
+template <typename Build> void traceSearch(Build build) {
+    if (isTracing())
+        traceLine("runtime search: " + build());
+}
+
+const char* kindName(RuntimeKind kind) {
+    switch (kind) {
+    case RuntimeKind::jdk:
+        return "JDK";
+    case RuntimeKind::jre:
+        return "JRE";
+    case RuntimeKind::byContents:
+        break;
     }
-    return false;
+    return "JDK or JRE";
+}
+
+const char* vendorName(RuntimeVendor vendor) {
+    switch (vendor) {
+    case RuntimeVendor::sun:
+        return "JavaSoft";
+    case RuntimeVendor::jrockit:
+        return "JRockit";
+    case RuntimeVendor::ibm:
+        break;
+    }
+    return "IBM";
+}
+
+const char* viewName(RegistryView view) {
+    return view == RegistryView::native ? "native view" : "32-bit view";
+}
+
+const char* typeName(JvmType type) {
+    switch (type) {
+    case JvmType::server:
+        return "server";
+    case JvmType::favorServer:
+        return "favor_server";
+    case JvmType::client:
+        break;
+    }
+    return "client";
+}
+
+std::string describe(const RuntimeCandidate& candidate) {
+    return toString(candidate.version) + ", " + kindName(candidate.kind) + ", " +
+           vendorName(candidate.vendor) + ", home " + candidate.home;
+}
+
+std::string rootLabel(const RegistryRoot& root, RegistryView view) {
+    std::string label = root.key;
+    if (*root.record)
+        label += std::string("*\\") + root.record;
+    return label + " (" + viewName(view) + ")";
+}
+
+std::string recordName(const RegistryRoot& root, const std::string& subkey) {
+    std::string name = root.key + subkey;
+    return *root.record ? name + "\\" + root.record : name;
+}
+
+bool kindWanted(const Launcher& launcher, RuntimeKind kind) {
+    switch (kind) {
+    case RuntimeKind::jdk:
+        return launcher.jdkWanted;
+    case RuntimeKind::jre:
+        return launcher.jreWanted;
+    case RuntimeKind::byContents:
+        break;
+    }
+    return launcher.jdkWanted || launcher.jreWanted;
+}
+
+bool vendorAdmitted(const Launcher& launcher, RuntimeVendor vendor) {
+    switch (vendor) {
+    case RuntimeVendor::sun:
+        return launcher.sunRuntimeAdmitted || launcher.sunRuntimeFavored;
+    case RuntimeVendor::jrockit:
+        return launcher.jrockitRuntimeAdmitted || launcher.jrockitRuntimeFavored;
+    case RuntimeVendor::ibm:
+        break;
+    }
+    return launcher.ibmRuntimeAdmitted || launcher.ibmRuntimeFavored;
+}
+
+bool vendorFavored(const Launcher& launcher, RuntimeVendor vendor) {
+    switch (vendor) {
+    case RuntimeVendor::sun:
+        return launcher.sunRuntimeFavored;
+    case RuntimeVendor::jrockit:
+        return launcher.jrockitRuntimeFavored;
+    case RuntimeVendor::ibm:
+        break;
+    }
+    return launcher.ibmRuntimeFavored;
+}
+
+bool isSearched(const Launcher& launcher, RuntimeKind kind, RuntimeVendor vendor) {
+    return (launcher.kindFallback || kindWanted(launcher, kind)) &&
+           vendorAdmitted(launcher, vendor);
+}
+
+bool isFavored(const Launcher& launcher, RuntimeKind kind, RuntimeVendor vendor) {
+    return kindWanted(launcher, kind) && vendorFavored(launcher, vendor);
+}
+
+// Why a version is outside the bounds; empty when it is inside.
+std::string boundsRejection(const Launcher& launcher, const JavaVersion& version) {
+    if (compare(version, launcher.maxVersion) > 0)
+        return "version " + toString(version) + " above the maximum " +
+               toString(launcher.maxVersion);
+    if (compare(version, launcher.minVersion) < 0)
+        return "version " + toString(version) + " below the minimum " +
+               toString(launcher.minVersion);
+    return {};
+}
+
+// The version a home's release file states; empty without one.
+std::string releaseVersion(RuntimeHost& host, const std::string& home) {
+    std::string text;
+    if (!host.readTextFile(home + "release", text))
+        return {};
+    return parseReleaseFile(text).javaVersion;
+}
+
+// Probes the home; fills the candidate when it holds a library for the probe type.
+bool probeCandidate(const Launcher& launcher, RuntimeHost& host, JvmType probeType,
+                    RuntimeCandidate& candidate) {
+    bool hasServerVm = false;
+    if (findVmLibrary(host, candidate.home, probeType, hasServerVm).empty()) {
+        traceSearch([&] {
+            return "  rejected " + describe(candidate) + ": no VM library for JVM Type " +
+                   typeName(probeType);
+        });
+        return false;
+    }
+    candidate.hasServerVm = hasServerVm;
+    candidate.favored = isFavored(launcher, candidate.kind, candidate.vendor);
+    traceSearch([&] { return "  candidate " + describe(candidate); });
+    return true;
+}
+
+// A record of today's installers: the home first, since its release file gives the version.
+bool readCurrentCandidate(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
+                          const std::string& subkey, RegistryView view,
+                          RuntimeCandidate& candidate) {
+    std::string home = host.javaHome(root, subkey, view);
+    if (home.empty()) {
+        traceSearch([&] {
+            return "  rejected " + recordName(root, subkey) + ": no \"" + root.homeValue +
+                   "\" value";
+        });
+        return false;
+    }
+    candidate.home = withSeparator(home, host.layout().separator);
+    std::string version = releaseVersion(host, candidate.home);
+    JavaVersion::parse(version.empty() ? subkey : version, 0, candidate.version);
+    candidate.kind = root.kind;
+    if (root.kind == RuntimeKind::byContents)
+        candidate.kind = isJdkHome(host, candidate.home) ? RuntimeKind::jdk : RuntimeKind::jre;
+    candidate.vendor = root.vendor;
+    std::string outside = boundsRejection(launcher, candidate.version);
+    if (!outside.empty() || !isSearched(launcher, candidate.kind, candidate.vendor)) {
+        traceSearch([&] {
+            return "  rejected " + describe(candidate) + ": " +
+                   (outside.empty() ? std::string("kind or vendor not admitted") : outside);
+        });
+        return false;
+    }
+    return probeCandidate(launcher, host, launcher.jvmType, candidate);
+}
+
+} // namespace
+
+bool isJdkHome(RuntimeHost& host, const std::string& home) {
+    return host.fileExists(home + host.layout().compiler);
+}
+
+std::string jdkRuntimeHome(RuntimeHost& host, const std::string& home) {
+    const std::string& folder = host.layout().jdkRuntimeFolder;
+    // JDKs since Java 9 have no jre folder: they are their own runtime.
+    if (folder.empty() || !host.fileExists(home + folder.substr(0, folder.size() - 1)))
+        return home;
+    return home + folder;
+}
+
+bool isRootSearched(const Launcher& launcher, const RegistryRoot& root) {
+    return isSearched(launcher, root.kind, root.vendor);
 }
 
 bool isRootFavored(const Launcher& launcher, const RegistryRoot& root) {
-    bool kindWanted = root.kind == RuntimeKind::jdk ? launcher.jdkWanted : launcher.jreWanted;
-    switch (root.vendor) {
-    case RuntimeVendor::sun:
-        return kindWanted && launcher.sunRuntimeFavored;
-    case RuntimeVendor::jrockit:
-        return kindWanted && launcher.jrockitRuntimeFavored;
-    case RuntimeVendor::ibm:
-        return kindWanted && launcher.ibmRuntimeFavored;
-    }
-    return false;
+    return isFavored(launcher, root.kind, root.vendor);
 }
 
 bool readCandidate(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
                    const std::string& subkey, RegistryView view, RuntimeCandidate& candidate) {
     std::string home = host.javaHome(root, subkey, view);
-    if (home.empty())
+    if (home.empty()) {
+        traceSearch([&] { return "  rejected " + recordName(root, subkey) + ": no JavaHome"; });
         return false;
+    }
     home = withSeparator(home, host.layout().separator);
     if (root.kind == RuntimeKind::jdk)
-        home += host.layout().jdkRuntimeFolder;
+        home = jdkRuntimeHome(host, home);
     // The JavaSoft JRE root probes client first even for favor_server, so its runtimes
     // count as server-capable only when they have no client VM.
     JvmType probeType = launcher.jvmType;
     if (root.vendor == RuntimeVendor::sun && root.kind == RuntimeKind::jre &&
         probeType == JvmType::favorServer)
         probeType = JvmType::client;
-    bool hasServerVm = false;
-    if (findVmLibrary(host, home, probeType, hasServerVm).empty())
-        return false;
     JavaVersion::parse(host.versionText(root, subkey, view), 0, candidate.version);
     candidate.home = home;
-    candidate.hasServerVm = hasServerVm;
-    candidate.favored = isRootFavored(launcher, root);
-    return true;
+    candidate.kind = root.kind;
+    candidate.vendor = root.vendor;
+    return probeCandidate(launcher, host, probeType, candidate);
 }
 
 void collectCandidates(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
                        RegistryView view, std::vector<RuntimeCandidate>& candidates) {
-    for (const std::string& subkey : host.subkeyNames(root, view)) {
+    std::vector<std::string> subkeys = host.subkeyNames(root, view);
+    traceSearch(
+        [&] { return rootLabel(root, view) + ": " + std::to_string(subkeys.size()) + " records"; });
+    for (const std::string& subkey : subkeys) {
+        RuntimeCandidate candidate;
+        if (root.current) {
+            if (readCurrentCandidate(launcher, host, root, subkey, view, candidate))
+                candidates.push_back(candidate);
+            continue;
+        }
         JavaVersion version;
         JavaVersion::parse(host.versionText(root, subkey, view), 0, version);
-        if (compare(version, launcher.maxVersion) > 0 || compare(version, launcher.minVersion) < 0)
+        std::string outside = boundsRejection(launcher, version);
+        if (!outside.empty()) {
+            traceSearch([&] { return "  rejected " + recordName(root, subkey) + ": " + outside; });
             continue;
-        RuntimeCandidate candidate;
+        }
         if (readCandidate(launcher, host, root, subkey, view, candidate))
             candidates.push_back(candidate);
     }
@@ -164,6 +350,16 @@ void sortCandidates(const Launcher& launcher, std::vector<RuntimeCandidate>& can
                              return a.hasServerVm;
                          return compare(a.version, b.version) > 0;
                      });
+    traceSearch([&] {
+        std::string keys = std::string(byFavor ? "favored first, " : "") +
+                           (byServer ? "server VM first, " : "") + "newest first";
+        std::string lines = "ranking (" + keys + "):";
+        for (size_t i = 0; i < candidates.size(); ++i)
+            lines += "\n  " + std::to_string(i + 1) + ". " + describe(candidates[i]) +
+                     (candidates[i].favored ? ", favored" : "") +
+                     (candidates[i].hasServerVm ? ", server VM" : "");
+        return lines;
+    });
 }
 
 const RuntimeCandidate& chooseCandidate(const Launcher& launcher,
@@ -172,23 +368,76 @@ const RuntimeCandidate& chooseCandidate(const Launcher& launcher,
         JavaVersion pattern;
         JavaVersion::parse(preferred, 0, pattern);
         for (const RuntimeCandidate& candidate : candidates)
-            if (matches(candidate.version, pattern))
+            if (matches(candidate.version, pattern)) {
+                traceSearch([&] {
+                    return "chosen " + describe(candidate) + ": matches the preferred version \"" +
+                           preferred + "\"";
+                });
                 return candidate;
+            }
     }
+    traceSearch([&] { return "chosen " + describe(candidates.front()) + ": top of the ranking"; });
     return candidates.front();
 }
 
 bool searchRegistry(const Launcher& launcher, RuntimeHost& host, RegistryView view,
                     std::string& home) {
     std::vector<RuntimeCandidate> candidates;
-    for (const RegistryRoot& root : registryRoots)
+    auto collect = [&](const RegistryRoot& root) {
         if (isRootSearched(launcher, root))
             collectCandidates(launcher, host, root, view, candidates);
+        else
+            traceSearch([&] {
+                return rootLabel(root, view) + ": not searched, its kind or vendor is not admitted";
+            });
+    };
+    for (const RegistryRoot& root : registryRoots)
+        collect(root);
+    for (const RegistryRoot& root : currentRegistryRoots)
+        collect(root);
     if (candidates.empty())
         return false;
     sortCandidates(launcher, candidates);
     home = chooseCandidate(launcher, candidates).home;
     return true;
+}
+
+bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jvmPath) {
+    std::string value;
+    if (!host.environmentVariable("JAVA_HOME", value) || value.empty()) {
+        traceSearch([] { return std::string("JAVA_HOME: not set"); });
+        return false;
+    }
+    RuntimeCandidate candidate;
+    candidate.home = withSeparator(value, host.layout().separator);
+    std::string text;
+    ReleaseInfo release;
+    if (host.readTextFile(candidate.home + "release", text))
+        release = parseReleaseFile(text);
+    JavaVersion::parse(release.javaVersion, 0, candidate.version);
+    bool isJdk = isJdkHome(host, candidate.home);
+    const RegistryRoot& root = inventoryRoot(release, isJdk);
+    candidate.kind = root.kind;
+    candidate.vendor = root.vendor;
+    if (isJdk)
+        candidate.home = jdkRuntimeHome(host, candidate.home);
+    std::string outside = boundsRejection(launcher, candidate.version);
+    if (!outside.empty() || !isSearched(launcher, candidate.kind, candidate.vendor)) {
+        traceSearch([&] {
+            return "JAVA_HOME: rejected " + describe(candidate) + ": " +
+                   (outside.empty() ? std::string("kind or vendor not admitted") : outside);
+        });
+        return false;
+    }
+    bool hasServerVm = false;
+    jvmPath = findVmLibrary(host, candidate.home, launcher.jvmType, hasServerVm);
+    traceSearch([&] {
+        return "JAVA_HOME: " + describe(candidate) +
+               (jvmPath.empty()
+                    ? std::string(": no VM library for JVM Type ") + typeName(launcher.jvmType)
+                    : ": VM library " + jvmPath);
+    });
+    return !jvmPath.empty();
 }
 
 bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
@@ -198,17 +447,33 @@ bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
     if (!launcher.jrePath.empty()) {
         std::string home = withSeparator(launcher.jrePath, separator);
         launcher.jvmPath = findVmLibrary(host, home, launcher.jvmType, hasServerVm);
+        traceSearch([&] {
+            return "JRE Path " + home +
+                   (launcher.jvmPath.empty()
+                        ? std::string(": no VM library for JVM Type ") + typeName(launcher.jvmType)
+                        : ": VM library " + launcher.jvmPath);
+        });
         if (!launcher.jvmPath.empty()) {
             checkVmArchitecture(launcher, host);
             return true;
         }
+    } else {
+        traceSearch([] { return std::string("JRE Path: not set"); });
     }
     // An empty home would probe relative names against whatever the current folder is.
     std::string home;
     if (findAdjacentRuntime(host, home) && !home.empty()) {
         launcher.jvmPath = findVmLibrary(host, home, launcher.jvmType, hasServerVm);
+        traceSearch([&] {
+            return "beside the launcher: " + home +
+                   (launcher.jvmPath.empty()
+                        ? std::string(", no VM library for JVM Type ") + typeName(launcher.jvmType)
+                        : ", VM library " + launcher.jvmPath);
+        });
         if (!launcher.jvmPath.empty())
             return true;
+    } else {
+        traceSearch([] { return std::string("beside the launcher: no Java home"); });
     }
     bool found = searchRegistry(launcher, host, RegistryView::native, home);
     if (!found && !launcher.pairProduct.empty()) {
@@ -222,6 +487,19 @@ bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
         if (!launcher.jvmPath.empty())
             return true;
     }
+    if (searchJavaHome(launcher, host, launcher.jvmPath)) {
+        // A 32-bit runtime named by JAVA_HOME is for the pair product, or for no one.
+        if (!host.isX86VmLibrary(launcher.jvmPath))
+            return true;
+        if (!launcher.pairProduct.empty()) {
+            launcher.usePairedLauncher = true;
+            return true;
+        }
+        traceSearch(
+            [] { return std::string("JAVA_HOME: a 32-bit VM library without a pair product"); });
+        launcher.jvmPath.clear();
+    }
+    traceSearch([] { return std::string("no runtime found"); });
     // Until the missing-runtime dialog exists, finding nothing ends the start as a
     // cancelled dialog does.
     return false;

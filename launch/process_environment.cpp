@@ -1,6 +1,7 @@
 #include "launch/process_environment.h"
 
 #include "launch/launcher.h"
+#include "support/trace.h"
 
 const EnvironmentStyle windowsEnvironment = {PathStyle::windows, ';', "Path", "Path"};
 const EnvironmentStyle posixEnvironment = {PathStyle::posix, ':', "PATH", "LD_LIBRARY_PATH"};
@@ -10,6 +11,12 @@ const EnvironmentStyle& hostEnvironmentStyle() {
 }
 
 namespace {
+
+void setTracedVariable(const std::string& name, const std::string& value) {
+    if (isTracing())
+        traceLine("environment: " + name + "=" + value);
+    writeEnvironmentVariable(name, value);
+}
 
 std::string reference(const char* name) {
     return std::string("%") + name + "%";
@@ -136,8 +143,8 @@ void setWorkingFolder() {
 }
 
 void setJvmVariables(const Launcher& launcher) {
-    writeEnvironmentVariable("JL_JVM_PATH", launcher.jvmPath);
-    writeEnvironmentVariable("JL_JVM_HOME", runtimeHome(launcher.jvmPath, hostPathStyle()));
+    setTracedVariable("JL_JVM_PATH", launcher.jvmPath);
+    setTracedVariable("JL_JVM_HOME", runtimeHome(launcher.jvmPath, hostPathStyle()));
 }
 
 void prepareEnvironment(Launcher& launcher) {
@@ -159,5 +166,5 @@ void prepareEnvironment(Launcher& launcher) {
         completeSearchPath(launcher.systemPath, launcher.jvmPath,
                            readEnvironmentVariable(style.searchVariable, ignored), style);
     expandEnvironment(searchPath);
-    writeEnvironmentVariable(style.searchVariable, searchPath);
+    setTracedVariable(style.searchVariable, searchPath);
 }

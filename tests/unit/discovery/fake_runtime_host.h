@@ -25,6 +25,8 @@ class FakeRuntimeHost : public RuntimeHost {
     bool executableKnown = true;
     std::set<std::string> x86Libraries;
     const RuntimeLayout* runtimeLayout = &windowsRuntimeLayout();
+    std::map<std::string, std::string> textFiles; // path -> contents
+    std::map<std::string, std::string> environment;
 
     std::set<RegistryView> enumeratedViews;
     std::vector<std::string> openedLibraries;
@@ -38,7 +40,7 @@ class FakeRuntimeHost : public RuntimeHost {
 
     void addRecord(const RegistryRoot& root, const std::string& subkey, const std::string& home,
                    RegistryView view = RegistryView::native) {
-        registry[{root.key, view}].push_back({subkey, home});
+        registry[{recordKey(root), view}].push_back({subkey, home});
     }
 
     const RuntimeLayout& layout() const override { return *runtimeLayout; }
@@ -56,13 +58,13 @@ class FakeRuntimeHost : public RuntimeHost {
     std::vector<std::string> subkeyNames(const RegistryRoot& root, RegistryView view) override {
         enumeratedViews.insert(view);
         std::vector<std::string> names;
-        for (const Record& record : registry[{root.key, view}])
+        for (const Record& record : registry[{recordKey(root), view}])
             names.push_back(record.subkey);
         return names;
     }
     std::string javaHome(const RegistryRoot& root, const std::string& subkey,
                          RegistryView view) override {
-        for (const Record& record : registry[{root.key, view}])
+        for (const Record& record : registry[{recordKey(root), view}])
             if (record.subkey == subkey)
                 return record.javaHome;
         return {};
@@ -70,6 +72,26 @@ class FakeRuntimeHost : public RuntimeHost {
     bool isX86VmLibrary(const std::string& path) override {
         openedLibraries.push_back(path);
         return x86Libraries.count(path) > 0;
+    }
+    bool readTextFile(const std::string& path, std::string& text) override {
+        auto found = textFiles.find(path);
+        if (found == textFiles.end())
+            return false;
+        text = found->second;
+        return true;
+    }
+    bool environmentVariable(const std::string& name, std::string& value) override {
+        auto found = environment.find(name);
+        if (found == environment.end())
+            return false;
+        value = found->second;
+        return true;
+    }
+
+  private:
+    // Two roots of today's installers share a key and differ in the record below it.
+    static std::string recordKey(const RegistryRoot& root) {
+        return std::string(root.key) + "*" + root.record;
     }
 };
 

@@ -177,17 +177,19 @@ TEST(CollectCandidates, AdmitsRecordsWithinTheBoundsThatHoldALibrary) {
     host.addRecord(root(2), "1.7", "");                     // empty JavaHome
     host.addRecord(root(2), "1.7.0_80", "C:\\NoLibrary\\"); // no VM library
     host.addRecord(root(1), "1.8.0_100", "C:\\Jdk");        // JDK: its jre\ folder
-    host.addRecord(root(1), "1.8.0_101", "C:\\J8\\");       // JDK without jre\ folder
+    host.addRecord(root(1), "1.8.0_101", "C:\\J8\\");       // JDK without jre\ folder: at home
 
     std::vector<RuntimeCandidate> candidates;
     collectCandidates(launcher, host, root(2), RegistryView::native, candidates);
     collectCandidates(launcher, host, root(1), RegistryView::native, candidates);
-    ASSERT_EQ(candidates.size(), 3u);
+    ASSERT_EQ(candidates.size(), 4u);
     EXPECT_EQ(candidates[0].version, v(1, 6, 0, 20));
     EXPECT_EQ(candidates[0].home, "C:\\J6u20\\");
     EXPECT_EQ(candidates[1].version, v(1, 8, 0, 202));
     EXPECT_EQ(candidates[2].home, "C:\\Jdk\\jre\\");
     EXPECT_TRUE(candidates[2].favored);
+    EXPECT_EQ(candidates[3].home, "C:\\J8\\");
+    EXPECT_EQ(candidates[3].kind, RuntimeKind::jdk);
 }
 
 TEST(ReadCandidate, TheJavaSoftJreRootProbesFavorServerAsClient) {
