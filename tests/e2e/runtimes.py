@@ -14,7 +14,10 @@ import time
 from harness import WINE, to_windows_path, wine_base_env
 
 NOT_A_LIBRARY = b"not a loadable library\n"
-REGISTRY_TOP_KEYS = ("HKLM\\Software\\JavaSoft", "HKLM\\Software\\JRockit", "HKLM\\Software\\IBM")
+REGISTRY_TOP_KEYS = ("HKLM\\Software\\JavaSoft", "HKLM\\Software\\JRockit", "HKLM\\Software\\IBM",
+                     "HKLM\\Software\\Eclipse Adoptium", "HKLM\\Software\\Eclipse Foundation",
+                     "HKLM\\Software\\AdoptOpenJDK", "HKLM\\Software\\Microsoft\\JDK",
+                     "HKLM\\Software\\Semeru", "HKLM\\Software\\Azul Systems")
 ROOTS = {
     "javasoft_jdk": "HKLM\\Software\\JavaSoft\\Java Development Kit",
     "javasoft_jre": "HKLM\\Software\\JavaSoft\\Java Runtime Environment",
@@ -104,6 +107,11 @@ class WineRegistry:
         else:
             home = to_windows_path(java_home) if java_home else ""
             self.lines.append('reg add "%s" /v JavaHome /d "%s" /f /reg:%d' % (key, home, view))
+
+    def add_value(self, key, value, java_home, view=64):
+        """Queues a record below HKLM whose value names the home (today's installers)."""
+        self.lines.append('reg add "HKLM\\%s" /v %s /d "%s" /f /reg:%d'
+                          % (key, value, to_windows_path(java_home), view))
 
     def commit(self):
         self._run_batch(self.lines, check=True)
