@@ -1,5 +1,5 @@
 """Runtimes of today's Windows installers under Wine: registry records of current vendors in
-both views, JDK 9+ homes under the older JDK root, JAVA_HOME, and a VM library that imports a
+both views, JDK 9+ homes under the older JDK root, and a VM library that imports a
 library from its runtime's bin folder. The diagnostic trace names the home chosen for the
 paired launcher."""
 
@@ -127,16 +127,6 @@ class CurrentInstallers(RuntimeSearchTest):
         self.assertEqual(self.chosen(), self.library(jdk11))
         self.assertEqual(self.chosen("Maximum Version=1.8"),
                          self.library(os.path.join(jdk8, "jre")))
-
-    def test_java_home_is_the_last_source(self):
-        home = self.runtime("unpacked", "21.0.1")
-        env = {"JAVA_HOME": to_windows_path(home)}
-        self.assertEqual(self.chosen(env=env), self.library(home))
-        self.assertIsNone(self.chosen("Maximum Version=17", env=env))
-        registered = self.home("registered")
-        self.registry.add("javasoft_jre", "1.8.0_202", registered)
-        self.registry.commit()
-        self.assertEqual(self.chosen(env=env), self.library(registered))
 
     def test_a_vm_library_that_imports_from_its_bin_folder_loads(self):
         home = self.runtime("helper", "17.0.9", ("server",),

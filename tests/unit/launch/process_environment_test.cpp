@@ -135,37 +135,6 @@ TEST(CompletedPaths, LibraryAndSearchPathBeforeExpansion) {
               "/tools:/opt/jre/bin");
 }
 
-TEST(RuntimeHome, FollowsFromTheVmLibraryOfEachLayout) {
-    struct Case {
-        const char* jvmPath;
-        PathStyle style;
-        const char* home;
-        const char* libraries; // the runtime's library folder in the library path
-        const char* programs;  // the runtime's program folder in the search path
-    } cases[] = {
-        {"C:\\Java\\jre\\bin\\server\\jvm.dll", PathStyle::windows, "C:\\Java\\jre",
-         "C:\\Java\\jre\\lib", "C:\\Java\\jre\\bin"},
-        {"/opt/jdk-17/lib/server/libjvm.so", PathStyle::posix, "/opt/jdk-17", "/opt/jdk-17/lib",
-         "/opt/jdk-17/bin"},
-        // Java 8: a JRE's libraries lie below lib/amd64/, a JDK's below jre/lib/amd64/.
-        {"/opt/jre8/lib/amd64/server/libjvm.so", PathStyle::posix, "/opt/jre8", "/opt/jre8/lib",
-         "/opt/jre8/bin"},
-        {"/opt/jdk8/jre/lib/amd64/client/libjvm.so", PathStyle::posix, "/opt/jdk8/jre",
-         "/opt/jdk8/jre/lib", "/opt/jdk8/jre/bin"},
-        // Only the POSIX layout has the deeper level.
-        {"C:\\lib\\amd64\\server\\jvm.dll", PathStyle::windows, "C:\\lib", "C:\\lib\\lib",
-         "C:\\lib\\amd64"},
-    };
-    for (const Case& c : cases) {
-        const EnvironmentStyle& style =
-            c.style == PathStyle::windows ? windowsEnvironment : posixEnvironment;
-        EXPECT_EQ(runtimeHome(c.jvmPath, c.style), c.home);
-        std::string library = completeLibraryPath("", "", c.jvmPath, false, style);
-        EXPECT_EQ(library.substr(library.rfind(style.listSeparator) + 1), c.libraries);
-        EXPECT_EQ(completeSearchPath("", c.jvmPath, false, style), c.programs);
-    }
-}
-
 TEST(WorkingFolder, BecomesTheExecutablesFolder) {
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(std::filesystem::temp_directory_path());
