@@ -11,7 +11,7 @@
 
 // Where a Java runtime keeps its pieces. Every folder text ends in the separator.
 struct RuntimeLayout {
-    char separator;
+    char separator = '/';
     // Where a home keeps its native libraries, tried in this order for each VM flavour: the
     // marker library and the flavour folders (server, client, ...) with the VM library.
     std::vector<std::string> libraryFolders;

@@ -8,16 +8,31 @@
 #include <algorithm>
 
 const RuntimeLayout& windowsRuntimeLayout() {
-    static const RuntimeLayout layout{'\\',    {"bin\\"}, "java.dll",      "jvm.dll",
-                                      "jre\\", "jre64\\", "bin\\javac.exe"};
+    static const RuntimeLayout layout = [] {
+        RuntimeLayout windows;
+        windows.separator = '\\';
+        windows.libraryFolders = {"bin\\"};
+        windows.marker = "java.dll";
+        windows.vmLibrary = "jvm.dll";
+        windows.jdkRuntimeFolder = "jre\\";
+        windows.adjacentFolder = "jre64\\";
+        windows.compiler = "bin\\javac.exe";
+        return windows;
+    }();
     return layout;
 }
 
 const RuntimeLayout& posixRuntimeLayout() {
-    static const RuntimeLayout layout{'/',          {"lib/", "lib/amd64/", "jre/lib/amd64/"},
-                                      "libjava.so", "libjvm.so",
-                                      "",           "jre64/",
-                                      "bin/javac"};
+    static const RuntimeLayout layout = [] {
+        RuntimeLayout posix;
+        posix.separator = '/';
+        posix.libraryFolders = {"lib/", "lib/amd64/", "jre/lib/amd64/"};
+        posix.marker = "libjava.so";
+        posix.vmLibrary = "libjvm.so";
+        posix.adjacentFolder = "jre64/";
+        posix.compiler = "bin/javac";
+        return posix;
+    }();
     return layout;
 }
 
