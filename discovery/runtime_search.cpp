@@ -47,8 +47,11 @@ std::string withSeparator(std::string folder, char separator) {
 // The flavour's VM library in the first library folder of home that has one; empty when none.
 std::string findFlavour(RuntimeHost& host, const std::string& home, const char* flavour) {
     const RuntimeLayout& layout = host.layout();
+    std::string path;
     for (const std::string& folder : layout.libraryFolders) {
-        std::string path = home + folder + flavour + layout.separator + layout.vmLibrary;
+        // One buffer for every probe: the search makes thousands of them over many runtimes.
+        path.assign(home).append(folder).append(flavour);
+        path.append(1, layout.separator).append(layout.vmLibrary);
         if (host.fileExists(path))
             return path;
     }
