@@ -44,48 +44,47 @@ std::string withSeparator(std::string folder, char separator) {
     return folder;
 }
 
-// The flavour's VM library in the first library folder of home that has one; empty when none.
-std::string findFlavour(RuntimeHost& host, const std::string& home, const char* flavour) {
-    const RuntimeLayout& layout = host.layout();
-    std::string path;
-    for (const std::string& folder : layout.libraryFolders) {
-        // One buffer for every probe: the search makes thousands of them over many runtimes.
-        path.assign(home).append(folder).append(flavour);
-        path.append(1, layout.separator).append(layout.vmLibrary);
-        if (host.fileExists(path))
-            return path;
-    }
-    return {};
+struct Probe {
+    const char* flavour;
+    bool server;
+};
+
+// The flavours in the order the type accepts them: server alone, server then the others, or
+// the others with server among them.
+const std::vector<Probe>& probeOrder(JvmType type) {
+    static const std::vector<Probe> server{{"server", true}};
+    static const std::vector<Probe> favorServer{{"server", true},
+                                                {"client", false},
+                                                {"classic", false},
+                                                {"hotspot", false},
+                                                {"jrockit", false}};
+    static const std::vector<Probe> client{{"client", false},
+                                           {"classic", false},
+                                           {"hotspot", false},
+                                           {"server", true},
+                                           {"jrockit", false}};
+    if (type == JvmType::server)
+        return server;
+    return type == JvmType::favorServer ? favorServer : client;
 }
 
 } // namespace
 
 std::string findVmLibrary(RuntimeHost& host, const std::string& home, JvmType type,
                           bool& hasServerVm) {
-    // A server-only search stops after the server library; favor_server tries it first.
-    if (type == JvmType::server || type == JvmType::favorServer) {
-        std::string path = findFlavour(host, home, "server");
-        if (!path.empty()) {
-            hasServerVm = true;
-            return path;
-        }
-        if (type == JvmType::server)
-            return {};
-    }
-    struct Probe {
-        const char* flavour;
-        bool server;
-    };
-    static const Probe probes[] = {{"client", false},
-                                   {"classic", false},
-                                   {"hotspot", false},
-                                   {"server", true},
-                                   {"jrockit", false}};
-    for (const Probe& probe : probes) {
-        std::string path = findFlavour(host, home, probe.flavour);
-        if (!path.empty()) {
-            hasServerVm = probe.server;
-            return path;
+    const RuntimeLayout& layout = host.layout();
+    // A home keeps its VM libraries in one library folder: the first that holds an accepted
+    // flavour is the home's. Most homes answer in their first folder, as before Java 8 support.
+    std::string path;
+    for (const std::string& folder : layout.libraryFolders) {
+        for (const Probe& probe : probeOrder(type)) {
+            // One buffer for every probe: the search makes thousands over many runtimes.
+            path.assign(home).append(folder).append(probe.flavour);
+            path.append(1, layout.separator).append(layout.vmLibrary);
+            if (host.fileExists(path)) {
+                hasServerVm = probe.server;
+                return path;
+            }
         }
     }
     return {};
@@ -222,15 +221,31 @@ bool isFavored(const Launcher& launcher, RuntimeKind kind, RuntimeVendor vendor)
     return kindWanted(launcher, kind) && vendorFavored(launcher, vendor);
 }
 
-// Why a version is outside the bounds; empty when it is inside.
-std::string boundsRejection(const Launcher& launcher, const JavaVersion& version) {
+bool isInBounds(const Launcher& launcher, const JavaVersion& version) {
+    return compare(version, launcher.maxVersion) <= 0 && compare(version, launcher.minVersion) >= 0;
+}
+
+// Why a candidate is not admitted, for the trace.
+std::string rejection(const Launcher& launcher, const JavaVersion& version) {
     if (compare(version, launcher.maxVersion) > 0)
         return "version " + toString(version) + " above the maximum " +
                toString(launcher.maxVersion);
     if (compare(version, launcher.minVersion) < 0)
         return "version " + toString(version) + " below the minimum " +
                toString(launcher.minVersion);
-    return {};
+    return "kind or vendor not admitted";
+}
+
+// The bounds, "JVM Source" and "VM Provider" admit the candidate.
+bool isAdmitted(const Launcher& launcher, const RuntimeCandidate& candidate, const char* source) {
+    if (isInBounds(launcher, candidate.version) &&
+        isSearched(launcher, candidate.kind, candidate.vendor))
+        return true;
+    traceSearch([&] {
+        return std::string(source) + "rejected " + describe(candidate) + ": " +
+               rejection(launcher, candidate.version);
+    });
+    return false;
 }
 
 // The version a home's release file states; empty without one.
@@ -277,14 +292,8 @@ bool readCurrentCandidate(const Launcher& launcher, RuntimeHost& host, const Reg
     if (root.kind == RuntimeKind::byContents)
         candidate.kind = isJdkHome(host, candidate.home) ? RuntimeKind::jdk : RuntimeKind::jre;
     candidate.vendor = root.vendor;
-    std::string outside = boundsRejection(launcher, candidate.version);
-    if (!outside.empty() || !isSearched(launcher, candidate.kind, candidate.vendor)) {
-        traceSearch([&] {
-            return "  rejected " + describe(candidate) + ": " +
-                   (outside.empty() ? std::string("kind or vendor not admitted") : outside);
-        });
+    if (!isAdmitted(launcher, candidate, "  "))
         return false;
-    }
     return probeCandidate(launcher, host, launcher.jvmType, candidate);
 }
 
@@ -347,9 +356,11 @@ void collectCandidates(const Launcher& launcher, RuntimeHost& host, const Regist
         }
         JavaVersion version;
         JavaVersion::parse(host.versionText(root, subkey, view), 0, version);
-        std::string outside = boundsRejection(launcher, version);
-        if (!outside.empty()) {
-            traceSearch([&] { return "  rejected " + recordName(root, subkey) + ": " + outside; });
+        if (!isInBounds(launcher, version)) {
+            traceSearch([&] {
+                return "  rejected " + recordName(root, subkey) + ": " +
+                       rejection(launcher, version);
+            });
             continue;
         }
         if (readCandidate(launcher, host, root, subkey, view, candidate))
@@ -439,14 +450,8 @@ bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jv
     candidate.vendor = root.vendor;
     if (isJdk)
         candidate.home = jdkRuntimeHome(host, candidate.home);
-    std::string outside = boundsRejection(launcher, candidate.version);
-    if (!outside.empty() || !isSearched(launcher, candidate.kind, candidate.vendor)) {
-        traceSearch([&] {
-            return "JAVA_HOME: rejected " + describe(candidate) + ": " +
-                   (outside.empty() ? std::string("kind or vendor not admitted") : outside);
-        });
+    if (!isAdmitted(launcher, candidate, "JAVA_HOME: "))
         return false;
-    }
     bool hasServerVm = false;
     jvmPath = findVmLibrary(host, candidate.home, launcher.jvmType, hasServerVm);
     traceSearch([&] {

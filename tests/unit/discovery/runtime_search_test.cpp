@@ -65,14 +65,16 @@ TEST(FindVmLibrary, ProbesFlavoursInTheOrderOfTheType) {
     }
 }
 
-TEST(FindVmLibrary, TheFlavourOrderDecidesBeforeTheJava8FolderOfAPosixHome) {
+TEST(FindVmLibrary, APosixHomesFirstLibraryFolderWithAnAcceptedFlavourDecides) {
     FakeRuntimeHost host;
     host.runtimeLayout = &posixRuntimeLayout();
-    host.files = {"/j/lib/server/libjvm.so", "/j/jre/lib/amd64/client/libjvm.so"};
+    host.files = {"/j/lib/client/libjvm.so", "/j/jre/lib/amd64/server/libjvm.so"};
     bool hasServerVm = false;
-    EXPECT_EQ(findVmLibrary(host, "/j/", JvmType::client, hasServerVm),
-              "/j/jre/lib/amd64/client/libjvm.so");
-    EXPECT_EQ(findVmLibrary(host, "/j/", JvmType::server, hasServerVm), "/j/lib/server/libjvm.so");
+    EXPECT_EQ(findVmLibrary(host, "/j/", JvmType::favorServer, hasServerVm),
+              "/j/lib/client/libjvm.so");
+    EXPECT_EQ(findVmLibrary(host, "/j/", JvmType::server, hasServerVm),
+              "/j/jre/lib/amd64/server/libjvm.so");
+    EXPECT_TRUE(hasServerVm);
 }
 
 TEST(FindAdjacentRuntime, PrefersTheLauncherFolderOverItsJre64Folder) {
