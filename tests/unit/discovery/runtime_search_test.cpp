@@ -75,6 +75,11 @@ TEST(FindVmLibrary, APosixHomesFirstLibraryFolderWithAnAcceptedFlavourDecides) {
     EXPECT_EQ(findVmLibrary(host, "/j/", JvmType::server, hasServerVm),
               "/j/jre/lib/amd64/server/libjvm.so");
     EXPECT_TRUE(hasServerVm);
+    // A Java 8 home beside the launcher is known by its marker library one level deeper.
+    host.files = {"/jre8/lib/amd64/libjava.so", "/jdk8/jre/lib/amd64/libjava.so"};
+    EXPECT_TRUE(isJavaHome(host, "/jre8/"));
+    EXPECT_TRUE(isJavaHome(host, "/jdk8/"));
+    EXPECT_FALSE(isJavaHome(host, "/jdk8/jre/lib/"));
 }
 
 TEST(FindAdjacentRuntime, PrefersTheLauncherFolderOverItsJre64Folder) {
