@@ -71,6 +71,8 @@ class RegistryHost : public RuntimeHost {
         return true;
     }
     std::vector<std::string> subkeyNames(const RegistryRoot& root, RegistryView view) override {
+        if (!isOlderRoot(root))
+            return {};
         return views_[viewIndex(rootIndex(root), view)].subkeys;
     }
     std::string javaHome(const RegistryRoot& root, const std::string& subkey,
@@ -80,12 +82,21 @@ class RegistryHost : public RuntimeHost {
         return found == homes.end() ? std::string() : found->second;
     }
     bool isX86VmLibrary(const std::string&) override { return false; }
+    bool readTextFile(const std::string&, std::string&) override { return false; }
+    bool environmentVariable(const std::string&, std::string&) override { return false; }
 
   private:
     struct View {
         std::vector<std::string> subkeys;
         std::unordered_map<std::string, std::string> homes;
     };
+    // The records of the five older roots; today's roots hold none here.
+    static bool isOlderRoot(const RegistryRoot& root) {
+        for (const RegistryRoot& older : registryRoots)
+            if (&older == &root)
+                return true;
+        return false;
+    }
     static size_t rootIndex(const RegistryRoot& root) {
         return static_cast<size_t>(&root - registryRoots);
     }

@@ -34,7 +34,7 @@ def touch(path):
     open(path, "wb").close()
 
 
-def prepare(work, java_home, launcher):
+def prepare(work, java_home, launcher, search=False):
     runtime = os.path.join(work, "runtime")
     library = os.path.join(runtime, "lib", "server", "libjvm.so")
     os.makedirs(os.path.dirname(library))
@@ -55,12 +55,20 @@ def prepare(work, java_home, launcher):
     touch(os.path.join(app, "extra", "modeller-extra.jar"))
     with open(os.path.join(HERE, "data", "app.ini"), newline="") as f:
         settings = f.read()
-    settings = settings.replace("JRE Path=\r\n", "JRE Path=%s\r\n" % runtime)
+    env = {"APP_HOME": app}
+    if search:
+        # Every installed-runtime source is searched and rejects what it finds (this machine's
+        # runtimes are older than 99); JAVA_HOME, the last source, names the runtime.
+        settings = settings.replace("Minimum Version=11\r\n", "Minimum Version=99\r\n")
+        with open(os.path.join(runtime, "release"), "w") as f:
+            f.write('JAVA_VERSION="99.0.1"\n')
+        env["JAVA_HOME"] = runtime
+    else:
+        settings = settings.replace("JRE Path=\r\n", "JRE Path=%s\r\n" % runtime)
     with open(os.path.join(app, "tool.ini"), "w", newline="") as f:
         f.write(settings)
     shutil.copy2(launcher, os.path.join(app, "tool"))
 
-    env = {"APP_HOME": app}
     return {
         # The splash is the one window of a start; "-nosplash" keeps this a start without one.
         "launcher": Command([os.path.join(app, "tool"), "-nosplash"], env),
@@ -94,11 +102,14 @@ def main():
     parser.add_argument("--warmup", type=int, default=10)
     parser.add_argument("--java-home", default="/usr/lib/jvm/java-17-openjdk-amd64")
     parser.add_argument("--launcher", default=os.path.join(ROOT, "build", "launcher"))
+    parser.add_argument("--search", action="store_true",
+                        help="find the runtime through the whole search (JAVA_HOME last) "
+                             "instead of \"JRE Path\"")
     options = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix="launcher-bench-vm-step-")
     try:
-        commands = prepare(work, options.java_home, options.launcher)
+        commands = prepare(work, options.java_home, options.launcher, options.search)
         load_before = load_text()
         samples = run_alternating(commands, options.rounds, options.warmup, work)
         print("Start up to the VM step (stand-in libjvm.so ends the process there); %d rounds, "

@@ -12,9 +12,10 @@ bool isDigit(char c) {
 // A part above this value cannot take another digit without leaving the 32-bit range.
 constexpr int64_t lastSafePartValue = 214748364;
 
-} // namespace
+enum class Oversized { fail, saturate };
 
-bool JavaVersion::parse(const std::string& text, int32_t fill, JavaVersion& version) {
+bool parseVersion(const std::string& text, int32_t fill, Oversized oversized,
+                  JavaVersion& version) {
     version = JavaVersion();
     size_t pos = 0;
     while (pos < text.size() && !isDigit(text[pos]))
@@ -24,20 +25,23 @@ bool JavaVersion::parse(const std::string& text, int32_t fill, JavaVersion& vers
     int partsRead = 0;
     while (partsRead < 4 && pos < text.size()) {
         int64_t value = 0;
+        bool tooLarge = false;
         while (pos < text.size() && isDigit(text[pos])) {
-            if (value > lastSafePartValue) {
-                version = JavaVersion();
-                return false;
-            }
-            value = value * 10 + (text[pos] - '0');
+            if (value > lastSafePartValue)
+                tooLarge = true;
+            else
+                value = value * 10 + (text[pos] - '0');
             ++pos;
         }
         // The last digit can still carry the value past the signed range (2147483648), where
         // the part would turn negative and rank the version below every other.
-        if (value > INT32_MAX) {
+        tooLarge = tooLarge || value > INT32_MAX;
+        if (tooLarge && oversized == Oversized::fail) {
             version = JavaVersion();
             return false;
         }
+        if (tooLarge)
+            value = INT32_MAX;
         version.parts[partsRead++] = static_cast<int32_t>(value);
         while (pos < text.size() && !isDigit(text[pos]))
             ++pos;
@@ -45,6 +49,16 @@ bool JavaVersion::parse(const std::string& text, int32_t fill, JavaVersion& vers
     for (int i = partsRead; i < 4; ++i)
         version.parts[i] = fill;
     return true;
+}
+
+} // namespace
+
+bool JavaVersion::parse(const std::string& text, int32_t fill, JavaVersion& version) {
+    return parseVersion(text, fill, Oversized::fail, version);
+}
+
+bool JavaVersion::parseBound(const std::string& text, int32_t fill, JavaVersion& version) {
+    return parseVersion(text, fill, Oversized::saturate, version);
 }
 
 bool operator==(const JavaVersion& a, const JavaVersion& b) {
@@ -99,7 +113,7 @@ std::string toString(const JavaVersion& version) {
 JavaVersion minimumVersionSetting(const std::string& text) {
     JavaVersion version;
     if (text != "any")
-        JavaVersion::parse(text, 0, version);
+        JavaVersion::parseBound(text, 0, version);
     return version;
 }
 
@@ -107,7 +121,7 @@ JavaVersion maximumVersionSetting(const std::string& text) {
     JavaVersion version;
     // "any", and equally a maximum that names no version, set no upper bound: a bound of
     // 0.0.0.0 would admit no runtime at all while the user is told "latest version".
-    if (text == "any" || !JavaVersion::parse(text, JavaVersion::unboundedPart, version))
+    if (text == "any" || !JavaVersion::parseBound(text, JavaVersion::unboundedPart, version))
         return JavaVersion::highest();
     return version;
 }

@@ -20,6 +20,9 @@ struct JavaVersion {
     // fill. False (and 0.0.0.0) for a text without digits or with a number above 2147483647
     // (a part that already exceeds 214748364 takes no further digit).
     static bool parse(const std::string& text, int32_t fill, JavaVersion& version);
+    // The same reading for a bound the user wrote: a part above the 32-bit range reads as
+    // the largest part (2147483647) instead of failing, so a bound with digits still bounds.
+    static bool parseBound(const std::string& text, int32_t fill, JavaVersion& version);
 
     friend bool operator==(const JavaVersion& a, const JavaVersion& b);
     friend bool operator!=(const JavaVersion& a, const JavaVersion& b) { return !(a == b); }
@@ -35,7 +38,7 @@ bool isUnbounded(const JavaVersion& version);
 // fills an open maximum: 1.8.0.0 -> "1.8", 11.65535.65535.65535 -> "11".
 std::string toString(const JavaVersion& version);
 
-// Bound settings: exactly "any" means unbounded; otherwise parsed with fill 0 (minimum) or
+// Bound settings: exactly "any" means unbounded; otherwise parseBound with fill 0 (minimum) or
 // 65535 (maximum). An absent or digit-less maximum also means no upper bound.
 JavaVersion minimumVersionSetting(const std::string& text);
 JavaVersion maximumVersionSetting(const std::string& text);

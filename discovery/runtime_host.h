@@ -11,43 +11,79 @@
 
 // Where a Java runtime keeps its pieces. Every folder text ends in the separator.
 struct RuntimeLayout {
-    char separator;
-    std::string homeMarker;    // a folder holding this file is a Java home
-    std::string serverLibrary; // the VM libraries below a home, by flavour
-    std::string clientLibrary;
-    std::string classicLibrary;
-    std::string hotspotLibrary;
-    std::string jrockitLibrary;
+    char separator = '/';
+    // Where a home keeps its native libraries, tried in this order for each VM flavour: the
+    // marker library and the flavour folders (server, client, ...) with the VM library.
+    std::vector<std::string> libraryFolders;
+    std::string marker;           // a home holds this library in one of its library folders
+    std::string vmLibrary;        // the VM library's file name inside a flavour folder
     std::string jdkRuntimeFolder; // a JDK's runtime below its installation folder
     std::string adjacentFolder;   // the launcher's private runtime folder beside it
+    std::string compiler;         // a home holding this program is a JDK
 };
 
 // bin\java.dll, bin\server\jvm.dll, ...; a JDK's runtime lives in its jre\ folder.
 const RuntimeLayout& windowsRuntimeLayout();
-// lib/libjava.so, lib/server/libjvm.so, ...; a JDK of Java 9 or later is its own runtime
-// (it has no jre/ folder), so nothing is appended for a JDK.
+// lib/libjava.so, lib/server/libjvm.so, ...; Java 8 keeps them one level deeper, in
+// lib/amd64/ (a JRE) or jre/lib/amd64/ (a JDK). A JDK of Java 9 or later is its own runtime,
+// and a Java 8 JDK is found through its jre/ folder, so nothing is appended for a JDK.
 const RuntimeLayout& posixRuntimeLayout();
 
-enum class RuntimeKind { jdk, jre };
+// byContents: a JDK when the home holds the compiler, else a JRE.
+enum class RuntimeKind { jdk, jre, byContents };
 enum class RuntimeVendor { sun, jrockit, ibm };
 
-// One root of installed-runtime records: one subkey per installed version, each with a
-// "JavaHome" value.
+// One root of installed-runtime records: one subkey per installed version (or, for some
+// vendors, per product name), whose record holds the home folder.
 struct RegistryRoot {
     const char* key; // below HKEY_LOCAL_MACHINE, ending in a backslash
     RuntimeKind kind;
     RuntimeVendor vendor;
+    const char* record = "";            // the record's key below the subkey ("hotspot\\MSI")
+    const char* homeValue = "JavaHome"; // the record's value that names the home
+    // Roots of today's installers: the home is the runtime itself, also for a JDK, and the
+    // home's release file, where there is one, gives the version.
+    bool current = false;
 
-    bool operator==(const RegistryRoot& other) const { return std::string_view(key) == other.key; }
+    bool operator==(const RegistryRoot& other) const {
+        return std::string_view(key) == other.key && std::string_view(record) == other.record;
+    }
 };
 
-// The five roots, in search order.
+// The five roots of the older installers, in search order.
 inline constexpr RegistryRoot registryRoots[] = {
     {"Software\\JavaSoft\\Java Development Kit\\", RuntimeKind::jdk, RuntimeVendor::sun},
     {"Software\\JavaSoft\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeVendor::sun},
     {"Software\\JRockit\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeVendor::jrockit},
     {"Software\\JRockit\\Java Development Kit\\", RuntimeKind::jdk, RuntimeVendor::jrockit},
     {"Software\\IBM\\Java2 Runtime Environment\\", RuntimeKind::jre, RuntimeVendor::ibm},
+};
+
+// The roots of today's installers, searched after the five. HotSpot builds count as the
+// JavaSoft vendor, OpenJ9 builds as the IBM one.
+inline constexpr RegistryRoot currentRegistryRoots[] = {
+    {"Software\\JavaSoft\\JDK\\", RuntimeKind::jdk, RuntimeVendor::sun, "", "JavaHome", true},
+    {"Software\\JavaSoft\\JRE\\", RuntimeKind::jre, RuntimeVendor::sun, "", "JavaHome", true},
+    {"Software\\Eclipse Adoptium\\JDK\\", RuntimeKind::jdk, RuntimeVendor::sun, "hotspot\\MSI",
+     "Path", true},
+    {"Software\\Eclipse Adoptium\\JRE\\", RuntimeKind::jre, RuntimeVendor::sun, "hotspot\\MSI",
+     "Path", true},
+    {"Software\\Eclipse Foundation\\JDK\\", RuntimeKind::jdk, RuntimeVendor::sun, "hotspot\\MSI",
+     "Path", true},
+    {"Software\\AdoptOpenJDK\\JDK\\", RuntimeKind::jdk, RuntimeVendor::sun, "hotspot\\MSI", "Path",
+     true},
+    {"Software\\AdoptOpenJDK\\JDK\\", RuntimeKind::jdk, RuntimeVendor::ibm, "openj9\\MSI", "Path",
+     true},
+    {"Software\\AdoptOpenJDK\\JRE\\", RuntimeKind::jre, RuntimeVendor::sun, "hotspot\\MSI", "Path",
+     true},
+    {"Software\\AdoptOpenJDK\\JRE\\", RuntimeKind::jre, RuntimeVendor::ibm, "openj9\\MSI", "Path",
+     true},
+    {"Software\\Microsoft\\JDK\\", RuntimeKind::jdk, RuntimeVendor::sun, "hotspot\\MSI", "Path",
+     true},
+    {"Software\\Semeru\\JDK\\", RuntimeKind::jdk, RuntimeVendor::ibm, "openj9\\MSI", "Path", true},
+    {"Software\\Semeru\\JRE\\", RuntimeKind::jre, RuntimeVendor::ibm, "openj9\\MSI", "Path", true},
+    {"Software\\Azul Systems\\Zulu\\", RuntimeKind::byContents, RuntimeVendor::sun, "",
+     "InstallationPath", true},
 };
 
 // The native view holds the runtimes this launcher can load; the 32-bit view those that only
@@ -67,11 +103,16 @@ class RuntimeHost {
     virtual std::string versionText(const RegistryRoot&, const std::string& subkey, RegistryView) {
         return subkey;
     }
-    // The subkey's "JavaHome" text up to its first NUL; empty when the key or value is missing.
+    // The text of the root's home value in the subkey's record, up to its first NUL; empty
+    // when the key or value is missing.
     virtual std::string javaHome(const RegistryRoot& root, const std::string& subkey,
                                  RegistryView view) = 0;
     // True when the library is a 32-bit x86 image (one that only the pair product can load).
     virtual bool isX86VmLibrary(const std::string& path) = 0;
+    // The whole file; false when it cannot be read.
+    virtual bool readTextFile(const std::string& path, std::string& text) = 0;
+    // An environment variable; false when it is not defined.
+    virtual bool environmentVariable(const std::string& name, std::string& value) = 0;
 
   protected:
     ~RuntimeHost() = default;

@@ -74,8 +74,13 @@ RegistryView inventoryView(const ReleaseInfo& release) {
     return RegistryView::native;
 }
 
-const std::vector<std::string>& standardInventoryFolders() {
-    static const std::vector<std::string> folders{"/usr/lib/jvm", "/usr/java", "/usr/local/java",
-                                                  "/opt/java"};
+std::vector<std::string> inventoryFolders(const std::string& userHome) {
+    std::vector<std::string> folders{"/usr/lib/jvm", "/usr/lib64/jvm", "/usr/java",
+                                     "/usr/local/java", "/opt/java"};
+    if (userHome.empty())
+        return folders;
+    std::string home = userHome.back() == '/' ? userHome : userHome + "/";
+    for (const char* tool : {".sdkman/candidates/java", ".jdks", ".gradle/jdks"})
+        folders.push_back(home + tool);
     return folders;
 }

@@ -30,8 +30,10 @@ const RegistryRoot& inventoryRoot(const ReleaseInfo& release, bool isJdk);
 // 32-bit x86 runtimes form the 32-bit view; every other the native view.
 RegistryView inventoryView(const ReleaseInfo& release);
 
-// /usr/lib/jvm, /usr/java, /usr/local/java, /opt/java.
-const std::vector<std::string>& standardInventoryFolders();
+// The system folders /usr/lib/jvm, /usr/lib64/jvm, /usr/java, /usr/local/java and /opt/java,
+// then the folders below the user's home where tools unpack runtimes (SDKMAN!, IntelliJ IDEA,
+// Gradle). Without a home only the system folders.
+std::vector<std::string> inventoryFolders(const std::string& userHome);
 
 // POSIX only: the whole search with the inventory taken from the given folders instead of
 // the standard ones (the runtime tests point it at folders of fake runtimes).

@@ -1,33 +1,39 @@
 #include "discovery/runtime_search.h"
 
+#include "discovery/runtime_filter.h"
+#include "discovery/runtime_inventory.h"
 #include "discovery/vm_library_check.h"
 #include "launch/launcher.h"
+#include "support/trace.h"
 
 #include <algorithm>
 
 const RuntimeLayout& windowsRuntimeLayout() {
-    static const RuntimeLayout layout{'\\',
-                                      "bin\\java.dll",
-                                      "bin\\server\\jvm.dll",
-                                      "bin\\client\\jvm.dll",
-                                      "bin\\classic\\jvm.dll",
-                                      "bin\\hotspot\\jvm.dll",
-                                      "bin\\jrockit\\jvm.dll",
-                                      "jre\\",
-                                      "jre64\\"};
+    static const RuntimeLayout layout = [] {
+        RuntimeLayout windows;
+        windows.separator = '\\';
+        windows.libraryFolders = {"bin\\"};
+        windows.marker = "java.dll";
+        windows.vmLibrary = "jvm.dll";
+        windows.jdkRuntimeFolder = "jre\\";
+        windows.adjacentFolder = "jre64\\";
+        windows.compiler = "bin\\javac.exe";
+        return windows;
+    }();
     return layout;
 }
 
 const RuntimeLayout& posixRuntimeLayout() {
-    static const RuntimeLayout layout{'/',
-                                      "lib/libjava.so",
-                                      "lib/server/libjvm.so",
-                                      "lib/client/libjvm.so",
-                                      "lib/classic/libjvm.so",
-                                      "lib/hotspot/libjvm.so",
-                                      "lib/jrockit/libjvm.so",
-                                      "",
-                                      "jre64/"};
+    static const RuntimeLayout layout = [] {
+        RuntimeLayout posix;
+        posix.separator = '/';
+        posix.libraryFolders = {"lib/", "lib/amd64/", "jre/lib/amd64/"};
+        posix.marker = "libjava.so";
+        posix.vmLibrary = "libjvm.so";
+        posix.adjacentFolder = "jre64/";
+        posix.compiler = "bin/javac";
+        return posix;
+    }();
     return layout;
 }
 
@@ -39,40 +45,58 @@ std::string withSeparator(std::string folder, char separator) {
     return folder;
 }
 
+struct Probe {
+    const char* flavour;
+    bool server;
+};
+
+// The flavours in the order the type accepts them: server alone, server then the others, or
+// the others with server among them.
+const std::vector<Probe>& probeOrder(JvmType type) {
+    static const std::vector<Probe> server{{"server", true}};
+    static const std::vector<Probe> favorServer{{"server", true},
+                                                {"client", false},
+                                                {"classic", false},
+                                                {"hotspot", false},
+                                                {"jrockit", false}};
+    static const std::vector<Probe> client{{"client", false},
+                                           {"classic", false},
+                                           {"hotspot", false},
+                                           {"server", true},
+                                           {"jrockit", false}};
+    if (type == JvmType::server)
+        return server;
+    return type == JvmType::favorServer ? favorServer : client;
+}
+
 } // namespace
 
 std::string findVmLibrary(RuntimeHost& host, const std::string& home, JvmType type,
                           bool& hasServerVm) {
     const RuntimeLayout& layout = host.layout();
-    struct Probe {
-        const std::string& name;
-        bool server;
-    };
-    // A server-only search stops after the server library; favor_server tries it first.
-    if (type == JvmType::server || type == JvmType::favorServer) {
-        if (host.fileExists(home + layout.serverLibrary)) {
-            hasServerVm = true;
-            return home + layout.serverLibrary;
-        }
-        if (type == JvmType::server)
-            return {};
-    }
-    const Probe probes[] = {{layout.clientLibrary, false},
-                            {layout.classicLibrary, false},
-                            {layout.hotspotLibrary, false},
-                            {layout.serverLibrary, true},
-                            {layout.jrockitLibrary, false}};
-    for (const Probe& probe : probes) {
-        if (host.fileExists(home + probe.name)) {
-            hasServerVm = probe.server;
-            return home + probe.name;
+    // A home keeps its VM libraries in one library folder: the first that holds an accepted
+    // flavour is the home's. Most homes answer in their first folder, as before Java 8 support.
+    std::string path;
+    for (const std::string& folder : layout.libraryFolders) {
+        for (const Probe& probe : probeOrder(type)) {
+            // One buffer for every probe: the search makes thousands over many runtimes.
+            path.assign(home).append(folder).append(probe.flavour);
+            path.append(1, layout.separator).append(layout.vmLibrary);
+            if (host.fileExists(path)) {
+                hasServerVm = probe.server;
+                return path;
+            }
         }
     }
     return {};
 }
 
 bool isJavaHome(RuntimeHost& host, const std::string& folder) {
-    return host.fileExists(folder + host.layout().homeMarker);
+    const RuntimeLayout& layout = host.layout();
+    for (const std::string& libraries : layout.libraryFolders)
+        if (host.fileExists(folder + libraries + layout.marker))
+            return true;
+    return false;
 }
 
 bool findAdjacentRuntime(RuntimeHost& host, std::string& home) {
@@ -88,65 +112,141 @@ bool findAdjacentRuntime(RuntimeHost& host, std::string& home) {
     return true;
 }
 
-bool isRootSearched(const Launcher& launcher, const RegistryRoot& root) {
-    bool kindWanted = launcher.kindFallback ||
-                      (root.kind == RuntimeKind::jdk ? launcher.jdkWanted : launcher.jreWanted);
-    switch (root.vendor) {
-    case RuntimeVendor::sun:
-        return kindWanted && (launcher.sunRuntimeAdmitted || launcher.sunRuntimeFavored);
-    case RuntimeVendor::jrockit:
-        return kindWanted && (launcher.jrockitRuntimeAdmitted || launcher.jrockitRuntimeFavored);
-    case RuntimeVendor::ibm:
-        return kindWanted && (launcher.ibmRuntimeAdmitted || launcher.ibmRuntimeFavored);
-    }
+namespace {
+
+// Builds the line only while the trace is on.
+template <typename Build> void traceSearch(Build build) {
+    if (isTracing())
+        traceLine("runtime search: " + build());
+}
+
+// The bounds, "JVM Source" and "VM Provider" admit the candidate.
+bool isAdmitted(const Launcher& launcher, const RuntimeCandidate& candidate, const char* source) {
+    if (isInBounds(launcher, candidate.version) &&
+        isSearched(launcher, candidate.kind, candidate.vendor))
+        return true;
+    traceSearch([&] {
+        return std::string(source) + "rejected " + describe(candidate) + ": " +
+               rejection(launcher, candidate.version);
+    });
     return false;
 }
 
-bool isRootFavored(const Launcher& launcher, const RegistryRoot& root) {
-    bool kindWanted = root.kind == RuntimeKind::jdk ? launcher.jdkWanted : launcher.jreWanted;
-    switch (root.vendor) {
-    case RuntimeVendor::sun:
-        return kindWanted && launcher.sunRuntimeFavored;
-    case RuntimeVendor::jrockit:
-        return kindWanted && launcher.jrockitRuntimeFavored;
-    case RuntimeVendor::ibm:
-        return kindWanted && launcher.ibmRuntimeFavored;
+// The version a home's release file states; empty without one.
+std::string releaseVersion(RuntimeHost& host, const std::string& home) {
+    std::string text;
+    if (!host.readTextFile(home + "release", text))
+        return {};
+    return parseReleaseFile(text).javaVersion;
+}
+
+// Probes the home; fills the candidate when it holds a library for the probe type.
+bool probeCandidate(const Launcher& launcher, RuntimeHost& host, JvmType probeType,
+                    RuntimeCandidate& candidate) {
+    bool hasServerVm = false;
+    if (findVmLibrary(host, candidate.home, probeType, hasServerVm).empty()) {
+        traceSearch([&] {
+            return "  rejected " + describe(candidate) + ": no VM library for JVM Type " +
+                   typeName(probeType);
+        });
+        return false;
     }
-    return false;
+    candidate.hasServerVm = hasServerVm;
+    candidate.favored = isFavored(launcher, candidate.kind, candidate.vendor);
+    traceSearch([&] { return "  candidate " + describe(candidate); });
+    return true;
+}
+
+// A record of today's installers: the home first, since its release file gives the version.
+bool readCurrentCandidate(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
+                          const std::string& subkey, RegistryView view,
+                          RuntimeCandidate& candidate) {
+    std::string home = host.javaHome(root, subkey, view);
+    if (home.empty()) {
+        traceSearch([&] {
+            return "  rejected " + recordName(root, subkey) + ": no \"" + root.homeValue +
+                   "\" value";
+        });
+        return false;
+    }
+    candidate.home = withSeparator(home, host.layout().separator);
+    std::string version = releaseVersion(host, candidate.home);
+    JavaVersion::parse(version.empty() ? subkey : version, 0, candidate.version);
+    candidate.kind = root.kind;
+    if (root.kind == RuntimeKind::byContents)
+        candidate.kind = isJdkHome(host, candidate.home) ? RuntimeKind::jdk : RuntimeKind::jre;
+    candidate.vendor = root.vendor;
+    if (!isAdmitted(launcher, candidate, "  "))
+        return false;
+    return probeCandidate(launcher, host, launcher.jvmType, candidate);
+}
+
+} // namespace
+
+bool isJdkHome(RuntimeHost& host, const std::string& home) {
+    return host.fileExists(home + host.layout().compiler);
+}
+
+std::string jdkRuntimeHome(RuntimeHost& host, const std::string& home) {
+    const std::string& folder = host.layout().jdkRuntimeFolder;
+    // JDKs since Java 9 have no jre folder: they are their own runtime.
+    if (folder.empty() || !host.fileExists(home + folder.substr(0, folder.size() - 1)))
+        return home;
+    return home + folder;
+}
+
+bool isRootSearched(const Launcher& launcher, const RegistryRoot& root) {
+    return isSearched(launcher, root.kind, root.vendor);
+}
+
+bool isRootFavored(const Launcher& launcher, const RegistryRoot& root) {
+    return isFavored(launcher, root.kind, root.vendor);
 }
 
 bool readCandidate(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
                    const std::string& subkey, RegistryView view, RuntimeCandidate& candidate) {
     std::string home = host.javaHome(root, subkey, view);
-    if (home.empty())
+    if (home.empty()) {
+        traceSearch([&] { return "  rejected " + recordName(root, subkey) + ": no JavaHome"; });
         return false;
+    }
     home = withSeparator(home, host.layout().separator);
     if (root.kind == RuntimeKind::jdk)
-        home += host.layout().jdkRuntimeFolder;
+        home = jdkRuntimeHome(host, home);
     // The JavaSoft JRE root probes client first even for favor_server, so its runtimes
     // count as server-capable only when they have no client VM.
     JvmType probeType = launcher.jvmType;
     if (root.vendor == RuntimeVendor::sun && root.kind == RuntimeKind::jre &&
         probeType == JvmType::favorServer)
         probeType = JvmType::client;
-    bool hasServerVm = false;
-    if (findVmLibrary(host, home, probeType, hasServerVm).empty())
-        return false;
     JavaVersion::parse(host.versionText(root, subkey, view), 0, candidate.version);
     candidate.home = home;
-    candidate.hasServerVm = hasServerVm;
-    candidate.favored = isRootFavored(launcher, root);
-    return true;
+    candidate.kind = root.kind;
+    candidate.vendor = root.vendor;
+    return probeCandidate(launcher, host, probeType, candidate);
 }
 
 void collectCandidates(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
                        RegistryView view, std::vector<RuntimeCandidate>& candidates) {
-    for (const std::string& subkey : host.subkeyNames(root, view)) {
+    std::vector<std::string> subkeys = host.subkeyNames(root, view);
+    traceSearch(
+        [&] { return rootLabel(root, view) + ": " + std::to_string(subkeys.size()) + " records"; });
+    for (const std::string& subkey : subkeys) {
+        RuntimeCandidate candidate;
+        if (root.current) {
+            if (readCurrentCandidate(launcher, host, root, subkey, view, candidate))
+                candidates.push_back(candidate);
+            continue;
+        }
         JavaVersion version;
         JavaVersion::parse(host.versionText(root, subkey, view), 0, version);
-        if (compare(version, launcher.maxVersion) > 0 || compare(version, launcher.minVersion) < 0)
+        if (!isInBounds(launcher, version)) {
+            traceSearch([&] {
+                return "  rejected " + recordName(root, subkey) + ": " +
+                       rejection(launcher, version);
+            });
             continue;
-        RuntimeCandidate candidate;
+        }
         if (readCandidate(launcher, host, root, subkey, view, candidate))
             candidates.push_back(candidate);
     }
@@ -163,6 +263,16 @@ void sortCandidates(const Launcher& launcher, std::vector<RuntimeCandidate>& can
                              return a.hasServerVm;
                          return compare(a.version, b.version) > 0;
                      });
+    traceSearch([&] {
+        std::string keys = std::string(byFavor ? "favored first, " : "") +
+                           (byServer ? "server VM first, " : "") + "newest first";
+        std::string lines = "ranking (" + keys + "):";
+        for (size_t i = 0; i < candidates.size(); ++i)
+            lines += "\n  " + std::to_string(i + 1) + ". " + describe(candidates[i]) +
+                     (candidates[i].favored ? ", favored" : "") +
+                     (candidates[i].hasServerVm ? ", server VM" : "");
+        return lines;
+    });
 }
 
 const RuntimeCandidate& chooseCandidate(const Launcher& launcher,
@@ -171,23 +281,70 @@ const RuntimeCandidate& chooseCandidate(const Launcher& launcher,
         JavaVersion pattern;
         JavaVersion::parse(preferred, 0, pattern);
         for (const RuntimeCandidate& candidate : candidates)
-            if (matches(candidate.version, pattern))
+            if (matches(candidate.version, pattern)) {
+                traceSearch([&] {
+                    return "chosen " + describe(candidate) + ": matches the preferred version \"" +
+                           preferred + "\"";
+                });
                 return candidate;
+            }
     }
+    traceSearch([&] { return "chosen " + describe(candidates.front()) + ": top of the ranking"; });
     return candidates.front();
 }
 
 bool searchRegistry(const Launcher& launcher, RuntimeHost& host, RegistryView view,
                     std::string& home) {
     std::vector<RuntimeCandidate> candidates;
-    for (const RegistryRoot& root : registryRoots)
+    auto collect = [&](const RegistryRoot& root) {
         if (isRootSearched(launcher, root))
             collectCandidates(launcher, host, root, view, candidates);
+        else
+            traceSearch([&] {
+                return rootLabel(root, view) + ": not searched, its kind or vendor is not admitted";
+            });
+    };
+    for (const RegistryRoot& root : registryRoots)
+        collect(root);
+    for (const RegistryRoot& root : currentRegistryRoots)
+        collect(root);
     if (candidates.empty())
         return false;
     sortCandidates(launcher, candidates);
     home = chooseCandidate(launcher, candidates).home;
     return true;
+}
+
+bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jvmPath) {
+    std::string value;
+    if (!host.environmentVariable("JAVA_HOME", value) || value.empty()) {
+        traceSearch([] { return std::string("JAVA_HOME: not set"); });
+        return false;
+    }
+    RuntimeCandidate candidate;
+    candidate.home = withSeparator(value, host.layout().separator);
+    std::string text;
+    ReleaseInfo release;
+    if (host.readTextFile(candidate.home + "release", text))
+        release = parseReleaseFile(text);
+    JavaVersion::parse(release.javaVersion, 0, candidate.version);
+    bool isJdk = isJdkHome(host, candidate.home);
+    const RegistryRoot& root = inventoryRoot(release, isJdk);
+    candidate.kind = root.kind;
+    candidate.vendor = root.vendor;
+    if (isJdk)
+        candidate.home = jdkRuntimeHome(host, candidate.home);
+    if (!isAdmitted(launcher, candidate, "JAVA_HOME: "))
+        return false;
+    bool hasServerVm = false;
+    jvmPath = findVmLibrary(host, candidate.home, launcher.jvmType, hasServerVm);
+    traceSearch([&] {
+        return "JAVA_HOME: " + describe(candidate) +
+               (jvmPath.empty()
+                    ? std::string(": no VM library for JVM Type ") + typeName(launcher.jvmType)
+                    : ": VM library " + jvmPath);
+    });
+    return !jvmPath.empty();
 }
 
 bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
@@ -197,17 +354,33 @@ bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
     if (!launcher.jrePath.empty()) {
         std::string home = withSeparator(launcher.jrePath, separator);
         launcher.jvmPath = findVmLibrary(host, home, launcher.jvmType, hasServerVm);
+        traceSearch([&] {
+            return "JRE Path " + home +
+                   (launcher.jvmPath.empty()
+                        ? std::string(": no VM library for JVM Type ") + typeName(launcher.jvmType)
+                        : ": VM library " + launcher.jvmPath);
+        });
         if (!launcher.jvmPath.empty()) {
             checkVmArchitecture(launcher, host);
             return true;
         }
+    } else {
+        traceSearch([] { return std::string("JRE Path: not set"); });
     }
     // An empty home would probe relative names against whatever the current folder is.
     std::string home;
     if (findAdjacentRuntime(host, home) && !home.empty()) {
         launcher.jvmPath = findVmLibrary(host, home, launcher.jvmType, hasServerVm);
+        traceSearch([&] {
+            return "beside the launcher: " + home +
+                   (launcher.jvmPath.empty()
+                        ? std::string(", no VM library for JVM Type ") + typeName(launcher.jvmType)
+                        : ", VM library " + launcher.jvmPath);
+        });
         if (!launcher.jvmPath.empty())
             return true;
+    } else {
+        traceSearch([] { return std::string("beside the launcher: no Java home"); });
     }
     bool found = searchRegistry(launcher, host, RegistryView::native, home);
     if (!found && !launcher.pairProduct.empty()) {
@@ -221,6 +394,19 @@ bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
         if (!launcher.jvmPath.empty())
             return true;
     }
+    if (searchJavaHome(launcher, host, launcher.jvmPath)) {
+        // A 32-bit runtime named by JAVA_HOME is for the pair product, or for no one.
+        if (!host.isX86VmLibrary(launcher.jvmPath))
+            return true;
+        if (!launcher.pairProduct.empty()) {
+            launcher.usePairedLauncher = true;
+            return true;
+        }
+        traceSearch(
+            [] { return std::string("JAVA_HOME: a 32-bit VM library without a pair product"); });
+        launcher.jvmPath.clear();
+    }
+    traceSearch([] { return std::string("no runtime found"); });
     // Until the missing-runtime dialog exists, finding nothing ends the start as a
     // cancelled dialog does.
     return false;

@@ -1,9 +1,10 @@
 #pragma once
 
-// Finds the VM library the launcher loads. Four sources in a fixed order, the first that
+// Finds the VM library the launcher loads. Five sources in a fixed order, the first that
 // yields a library wins: "JRE Path", a runtime beside the launcher, the installed runtimes
-// in the native view and, only with a pair product, those of the 32-bit view. Runs once on
-// the first thread during initialize; nothing here is reported to the user.
+// in the native view and, only with a pair product, those of the 32-bit view, and last the
+// runtime that JAVA_HOME names. Runs once on the first thread during initialize; nothing here
+// is reported to the user, but every step goes to the diagnostic trace (support/trace.h).
 
 #include "discovery/java_version.h"
 #include "discovery/jvm_type.h"
@@ -26,6 +27,8 @@ struct RuntimeCandidate {
     std::string home; // ends in the separator; a JDK's runtime folder for the JDK roots
     bool hasServerVm = false;
     bool favored = false;
+    RuntimeKind kind = RuntimeKind::jre;
+    RuntimeVendor vendor = RuntimeVendor::sun;
 };
 
 // The first VM library below home that type accepts (home ends in the separator); empty when
@@ -38,6 +41,12 @@ bool isJavaHome(RuntimeHost& host, const std::string& folder);
 // empty. False only when the executable's path cannot be had.
 bool findAdjacentRuntime(RuntimeHost& host, std::string& home);
 
+// The home holds the compiler.
+bool isJdkHome(RuntimeHost& host, const std::string& home);
+// Where a JDK installed at home keeps its runtime: its jre folder when it has one (up to
+// Java 8), else home itself.
+std::string jdkRuntimeHome(RuntimeHost& host, const std::string& home);
+
 // The settings conditions of the roots table.
 bool isRootSearched(const Launcher& launcher, const RegistryRoot& root);
 bool isRootFavored(const Launcher& launcher, const RegistryRoot& root);
@@ -45,6 +54,9 @@ bool isRootFavored(const Launcher& launcher, const RegistryRoot& root);
 // The home of the best installed runtime of one view; false when none is admitted.
 bool searchRegistry(const Launcher& launcher, RuntimeHost& host, RegistryView view,
                     std::string& home);
+// The VM library of the runtime JAVA_HOME names, when the bounds, "JVM Source" and "VM
+// Provider" admit it (version from its release file, vendor as the inventory reads it).
+bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jvmPath);
 // Appends the admitted records of one root, in enumeration order.
 void collectCandidates(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
                        RegistryView view, std::vector<RuntimeCandidate>& candidates);

@@ -2,6 +2,7 @@
 
 #include "discovery/runtime_inventory.h"
 #include "discovery/vm_library_check.h"
+#include "launch/process_environment.h"
 #include "support/paths.h"
 #include "support/unique_resource.h"
 
@@ -120,6 +121,14 @@ class InventoryRuntimeHost : public RuntimeHost {
 
     bool isX86VmLibrary(const std::string& path) override { return ::isX86VmLibrary(path); }
 
+    bool readTextFile(const std::string& path, std::string& text) override {
+        return readFile(path, text);
+    }
+
+    bool environmentVariable(const std::string& name, std::string& value) override {
+        return readEnvironmentVariable(name, value);
+    }
+
   private:
     const std::vector<InstalledRuntime>& inventory() {
         if (!taken_) {
@@ -157,5 +166,8 @@ bool locateRuntimeInFolders(Launcher& launcher, const std::vector<std::string>& 
 }
 
 bool locateRuntime(Launcher& launcher) {
-    return locateRuntimeInFolders(launcher, standardInventoryFolders());
+    std::string home;
+    if (!readEnvironmentVariable("HOME", home))
+        home.clear();
+    return locateRuntimeInFolders(launcher, inventoryFolders(home));
 }

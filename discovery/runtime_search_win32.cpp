@@ -1,6 +1,7 @@
 #include "discovery/runtime_search.h"
 
 #include "discovery/vm_library_check.h"
+#include "launch/process_environment.h"
 #include "support/paths.h"
 #include "support/unique_resource.h"
 #include "support/wide_text.h"
@@ -57,6 +58,26 @@ std::string readText(HKEY key, const wchar_t* name) {
     }
 }
 
+struct FileTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void release(HANDLE file) { CloseHandle(file); }
+};
+
+// A release file is a few hundred bytes; anything beyond 64 KiB is not one.
+bool readSmallFile(const std::string& path, std::string& text) {
+    UniqueResource<FileTraits> file(CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    char buffer[65536];
+    DWORD read = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr))
+        return false;
+    text.assign(buffer, read);
+    return true;
+}
+
 class RegistryRuntimeHost : public RuntimeHost {
   public:
     const RuntimeLayout& layout() const override { return windowsRuntimeLayout(); }
@@ -84,11 +105,22 @@ class RegistryRuntimeHost : public RuntimeHost {
 
     std::string javaHome(const RegistryRoot& root, const std::string& subkey,
                          RegistryView view) override {
-        RegistryKey key = openMachineKey(root.key + subkey, view);
-        return key ? readText(key.get(), L"JavaHome") : std::string();
+        std::string record = root.key + subkey;
+        if (*root.record)
+            record += std::string("\\") + root.record;
+        RegistryKey key = openMachineKey(record, view);
+        return key ? readText(key.get(), toWide(root.homeValue).c_str()) : std::string();
     }
 
     bool isX86VmLibrary(const std::string& path) override { return ::isX86VmLibrary(path); }
+
+    bool readTextFile(const std::string& path, std::string& text) override {
+        return readSmallFile(path, text);
+    }
+
+    bool environmentVariable(const std::string& name, std::string& value) override {
+        return readEnvironmentVariable(name, value);
+    }
 };
 
 } // namespace

@@ -8,6 +8,8 @@
 #include "launch/settings.h"
 #include "splash/splash.h"
 #include "splash/splash_window.h"
+#include "support/paths.h"
+#include "support/trace.h"
 #include "vmhost/class_data_cache.h"
 #include "vmhost/vm_host.h"
 
@@ -15,7 +17,24 @@
 
 namespace {
 Launcher* processLauncher = nullptr;
+
+void traceList(const char* title, const std::vector<std::string>& items) {
+    std::string text = std::string(title) + " (" + std::to_string(items.size()) + "):";
+    for (const std::string& item : items)
+        text += "\n  " + item;
+    traceLine(text);
 }
+
+void traceStart() {
+    if (!isTraceRequested())
+        return;
+    std::string executable;
+    if (!modulePath(executable))
+        executable.clear();
+    startTrace(executable);
+}
+
+} // namespace
 
 Launcher::Launcher() {
     processLauncher = this;
@@ -31,8 +50,12 @@ Launcher* Launcher::instance() {
 }
 
 int Launcher::launch() {
+    traceStart();
     int result = initialize() ? run() : exitCodeFailure;
     shutdown(result);
+    if (isTracing())
+        traceLine("exit code " + std::to_string(result));
+    stopTrace();
     return result;
 }
 
@@ -47,7 +70,10 @@ bool Launcher::initialize() {
         return true;
     if (overrideWorkingDir)
         setWorkingFolder();
-    return locateRuntime(*this);
+    bool found = locateRuntime(*this);
+    if (isTracing())
+        traceLine(found ? "VM library " + jvmPath : std::string("no VM library"));
+    return found;
 }
 
 int Launcher::run() {
@@ -63,6 +89,11 @@ int Launcher::run() {
     if (!loadVmLibrary(*this, jvmPath))
         return exitCodeFailure;
     buildVmOptions(*this);
+    if (isTracing()) {
+        traceList("VM options", vmOptions);
+        traceLine("main class " + mainClassName);
+        traceList("arguments", mainArguments);
+    }
     if (runMainThread(*this) == 0)
         return exitCodeSuccess;
     closeNativeSplash(*this);

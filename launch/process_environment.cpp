@@ -1,6 +1,7 @@
 #include "launch/process_environment.h"
 
 #include "launch/launcher.h"
+#include "support/trace.h"
 
 const EnvironmentStyle windowsEnvironment = {PathStyle::windows, ';', "Path", "Path"};
 const EnvironmentStyle posixEnvironment = {PathStyle::posix, ':', "PATH", "LD_LIBRARY_PATH"};
@@ -11,6 +12,12 @@ const EnvironmentStyle& hostEnvironmentStyle() {
 
 namespace {
 
+void setTracedVariable(const std::string& name, const std::string& value) {
+    if (isTracing())
+        traceLine("environment: " + name + "=" + value);
+    writeEnvironmentVariable(name, value);
+}
+
 std::string reference(const char* name) {
     return std::string("%") + name + "%";
 }
@@ -20,11 +27,13 @@ std::string reference(const char* name) {
 std::string runtimeProgramFolder(const std::string& jvmPath, PathStyle style) {
     if (style == PathStyle::windows)
         return stripComponents(jvmPath, 2, style);
-    return stripComponents(jvmPath, 3, style) + pathSeparator(style) + "bin";
+    return runtimeHome(jvmPath, style) + pathSeparator(style) + "bin";
 }
 
 // The home folder with its trailing separator, followed by "lib", on both platforms.
 std::string runtimeLibraryFolder(const std::string& jvmPath, PathStyle style) {
+    if (style == PathStyle::posix)
+        return runtimeHome(jvmPath, style) + pathSeparator(style) + "lib";
     std::string folder = stripComponents(jvmPath, 2, style);
     folder.erase(folder.rfind(pathSeparator(style)) + 1);
     return folder + "lib";
@@ -96,6 +105,15 @@ std::string stripComponents(const std::string& path, int n, PathStyle style) {
     return result;
 }
 
+std::string runtimeHome(const std::string& jvmPath, PathStyle style) {
+    // A Java 8 home on POSIX keeps its VM libraries one level deeper, below lib/amd64/.
+    const std::string deeper = "/lib/amd64";
+    std::string folder = stripComponents(jvmPath, 2, style);
+    bool isDeeper = style == PathStyle::posix && folder.size() >= deeper.size() &&
+                    folder.compare(folder.size() - deeper.size(), deeper.size(), deeper) == 0;
+    return stripComponents(jvmPath, isDeeper ? 4 : 3, style);
+}
+
 std::string completeLibraryPath(const std::string& libraryPath, const std::string& launcherFolder,
                                 const std::string& jvmPath, bool libraryVariableDefined,
                                 const EnvironmentStyle& style) {
@@ -125,8 +143,8 @@ void setWorkingFolder() {
 }
 
 void setJvmVariables(const Launcher& launcher) {
-    writeEnvironmentVariable("JL_JVM_PATH", launcher.jvmPath);
-    writeEnvironmentVariable("JL_JVM_HOME", stripComponents(launcher.jvmPath, 3));
+    setTracedVariable("JL_JVM_PATH", launcher.jvmPath);
+    setTracedVariable("JL_JVM_HOME", runtimeHome(launcher.jvmPath, hostPathStyle()));
 }
 
 void prepareEnvironment(Launcher& launcher) {
@@ -148,5 +166,5 @@ void prepareEnvironment(Launcher& launcher) {
         completeSearchPath(launcher.systemPath, launcher.jvmPath,
                            readEnvironmentVariable(style.searchVariable, ignored), style);
     expandEnvironment(searchPath);
-    writeEnvironmentVariable(style.searchVariable, searchPath);
+    setTracedVariable(style.searchVariable, searchPath);
 }

@@ -12,7 +12,8 @@
 //   jvmPath                   home\bin\server\jvm.dll   home/lib/server/libjvm.so
 //   runtime program folder    home\bin        home/bin
 //   runtime library folder    home\lib        home/lib
-// JL_JVM_HOME is jvmPath without its last three components on both. The program search path
+// JL_JVM_HOME is jvmPath without its last three components on both (four for a Java 8 home on
+// POSIX, whose VM libraries lie below lib/amd64/). The program search path
 // gets the runtime's program folder: on POSIX that is where its tools are, while its libraries
 // find each other through their own run path and must not leak into child processes through
 // LD_LIBRARY_PATH.
@@ -50,6 +51,9 @@ void expandEnvironment(std::string& text);
 // The path without its last n components: n times, cut before the last separator; a path
 // without separator stays unchanged.
 std::string stripComponents(const std::string& path, int n, PathStyle style = hostPathStyle());
+
+// The runtime's home folder (no trailing separator) of the VM library at jvmPath.
+std::string runtimeHome(const std::string& jvmPath, PathStyle style = hostPathStyle());
 
 // How a platform lays out its environment (see the table above).
 struct EnvironmentStyle {

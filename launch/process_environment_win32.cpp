@@ -35,8 +35,10 @@ bool readEnvironmentVariable(const std::string& name, std::string& value) {
     if (size == 0)
         return false;
     std::wstring buffer(size, L'\0');
+    // A length of 0 is both an empty value and a failure; only the error code tells them apart.
+    SetLastError(ERROR_SUCCESS);
     DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), size);
-    if (length == 0 || length >= size)
+    if ((length == 0 && GetLastError() != ERROR_SUCCESS) || length >= size)
         return false;
     value = toUtf8(buffer.data(), length);
     return true;

@@ -1,6 +1,7 @@
 #include "launch/settings.h"
 
 #include "launch/launcher.h"
+#include "support/trace.h"
 #include "ui/messages.h"
 
 #include <algorithm>
@@ -88,8 +89,13 @@ std::string jrePathSetting(const Launcher& launcher, const SettingsContext& cont
     if (context.ntPlatform && !launcher.isService) {
         std::string userPath =
             userSettingsPathFor(launcher, context, context.executablePath, false);
-        if (FileFinder().find(userPath))
-            return SettingsFile(userPath).fileValue(Section::javaRuntimeEnvironment, Key::jrePath);
+        if (FileFinder().find(userPath)) {
+            std::string value =
+                SettingsFile(userPath).fileValue(Section::javaRuntimeEnvironment, Key::jrePath);
+            traceSetting(Section::javaRuntimeEnvironment, Key::jrePath, value,
+                         "the per-user file " + userPath);
+            return value;
+        }
     }
     return settings.value(Section::javaRuntimeEnvironment, Key::jrePath);
 }
@@ -108,6 +114,9 @@ bool loadSettings(Launcher& launcher, const SettingsContext& context) {
     launcher.productName = file.fileValue(Section::productInformation, Key::productName);
 
     LayeredSettings settings(context.settingsPath, context.builtInText);
+    if (isTracing())
+        traceLine("settings file " + context.settingsPath +
+                  (context.builtInText.empty() ? "" : " over the built-in settings text"));
     auto runtimeValue = [&](const char* key) {
         return settings.value(Section::javaRuntimeEnvironment, key);
     };

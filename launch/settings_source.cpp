@@ -1,5 +1,7 @@
 #include "launch/settings_source.h"
 
+#include "support/trace.h"
+
 namespace {
 
 const char byteOrderMark[] = "\xEF\xBB\xBF";
@@ -190,13 +192,23 @@ void LayeredSettings::getValue(const std::string& section, const std::string& ke
     SettingsFile::getValue(section, key, fromFile);
     if (!fromFile.empty()) {
         value = fromFile;
+        traceSetting(section, key, value, "the file");
         return;
     }
     std::string appended;
     SettingsFile::getValue(section + "+", key, appended);
-    if (appended.empty())
+    if (appended.empty()) {
+        traceSetting(section, key, value, "built-in text");
         return;
+    }
     if (appended[0] != ' ')
         value += ' ';
     value += appended;
+    traceSetting(section, key, value, "built-in text and the file's [" + section + "+]");
+}
+
+void traceSetting(const std::string& section, const std::string& key, const std::string& value,
+                  const std::string& origin) {
+    if (isTracing() && !value.empty())
+        traceLine("setting [" + section + "] " + key + "=" + value + " (from " + origin + ")");
 }

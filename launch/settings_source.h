@@ -112,6 +112,10 @@ class LayeredSettings : public SettingsFile, public IniText {
     }
 };
 
+// Writes a non-empty value in effect and where it came from to the diagnostic trace.
+void traceSetting(const std::string& section, const std::string& key, const std::string& value,
+                  const std::string& origin);
+
 // Splits at every separator; empty inner pieces stay, a trailing empty piece does not, and an
 // empty text gives no piece. The separator is never empty.
 void splitString(const std::string& text, const std::string& separator,

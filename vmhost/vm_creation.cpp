@@ -1,6 +1,7 @@
 #include "vmhost/vm_host.h"
 
 #include "launch/launcher.h"
+#include "support/trace.h"
 #include "ui/messages.h"
 #include "vmhost/stream_redirection.h"
 #include "vmhost/vm_hook_listener.h"
@@ -42,6 +43,9 @@ struct Jdk11InitArgs {
 
 // The hooks run on whichever Java thread ends the VM; they only read the launcher pointer.
 void JNICALL exitHook(jint code) {
+    // The first thread waits for the main thread meanwhile, so the trace is not shared.
+    if (isTracing())
+        traceLine("exit code " + std::to_string(code) + " (the program called System.exit)");
     Launcher* launcher = Launcher::instance();
     if (launcher != nullptr && launcher->hookListener != nullptr)
         launcher->hookListener->onExit(static_cast<int32_t>(code));

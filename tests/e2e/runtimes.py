@@ -14,7 +14,10 @@ import time
 from harness import WINE, native_registry_view, to_windows_path, wine_base_env
 
 NOT_A_LIBRARY = b"not a loadable library\n"
-REGISTRY_TOP_KEYS = ("HKLM\\Software\\JavaSoft", "HKLM\\Software\\JRockit", "HKLM\\Software\\IBM")
+REGISTRY_TOP_KEYS = ("HKLM\\Software\\JavaSoft", "HKLM\\Software\\JRockit", "HKLM\\Software\\IBM",
+                     "HKLM\\Software\\Eclipse Adoptium", "HKLM\\Software\\Eclipse Foundation",
+                     "HKLM\\Software\\AdoptOpenJDK", "HKLM\\Software\\Microsoft\\JDK",
+                     "HKLM\\Software\\Semeru", "HKLM\\Software\\Azul Systems")
 ROOTS = {
     "javasoft_jdk": "HKLM\\Software\\JavaSoft\\Java Development Kit",
     "javasoft_jre": "HKLM\\Software\\JavaSoft\\Java Runtime Environment",
@@ -67,6 +70,20 @@ def make_posix_runtime(inventory, name, version, flavours, jdk=False, implemento
     return folder
 
 
+def make_java8_home(folder, real_home, jdk=False):
+    """A Java 8 home of links to a real runtime's libraries: lib/amd64/ for a JRE,
+    jre/lib/amd64/ below the installation folder for a JDK, and a release file of 1.8.0_402."""
+    libraries = os.path.join(folder, "jre" if jdk else "", "lib", "amd64")
+    os.makedirs(os.path.join(libraries, "server"))
+    os.symlink(os.path.join(real_home, "lib", "libjava.so"), os.path.join(libraries, "libjava.so"))
+    os.symlink(os.path.join(real_home, "lib", "server", "libjvm.so"),
+               os.path.join(libraries, "server", "libjvm.so"))
+    write_file(os.path.join(folder, "release"), b'JAVA_VERSION="1.8.0_402"\nIMPLEMENTOR="Temurin"\n')
+    if jdk:
+        write_file(os.path.join(folder, "bin", "javac"))
+    return os.path.join(libraries, "server", "libjvm.so")
+
+
 def chosen_library(result):
     """The VM library named by the launcher's load-failure message, or None."""
     for message in result.messages:
@@ -92,6 +109,11 @@ class WineRegistry:
         else:
             home = to_windows_path(java_home) if java_home else ""
             self.lines.append('reg add "%s" /v JavaHome /d "%s" /f /reg:%d' % (key, home, view))
+
+    def add_value(self, key, value, java_home, view=64):
+        """Queues a record below HKLM whose value names the home (today's installers)."""
+        self.lines.append('reg add "HKLM\\%s" /v %s /d "%s" /f /reg:%d'
+                          % (key, value, to_windows_path(java_home), view))
 
     def commit(self):
         self._run_batch(self.lines, check=True)

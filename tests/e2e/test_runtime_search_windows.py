@@ -148,7 +148,10 @@ class RegistryChoice(RuntimeSearchTest):
         self.registry.add("javasoft_jre", "11.0.2", "")
         self.registry.add("javasoft_jre", "12", None)
         self.registry.add("javasoft_jre", "13", os.path.join(self.homes, "missing"))
-        self.registry.add("javasoft_jdk", "14", home)  # no jre\ folder below it
+        # A JDK without a jre\ folder is its own runtime: this one has no VM library.
+        empty_jdk = os.path.join(self.homes, "jdk14")
+        os.makedirs(empty_jdk)
+        self.registry.add("javasoft_jdk", "14", empty_jdk)
         self.registry.commit()
         self.assertEqual(self.chosen(), self.library(home))
         self.assertIsNone(self.chosen("Minimum Version=9"))

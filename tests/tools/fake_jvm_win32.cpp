@@ -2,7 +2,7 @@
 // runtime exists. It records what the launcher hands it, one line per event, in the UTF-8 file
 // named by FAKE_JVM_RECORD, and simulates just enough of a VM for the launcher's main-thread
 // path. Built three times: FAKE_JVM_EXPORTS 2 exports both invocation functions, 1 only
-// JNI_CreateJavaVM, 0 neither.
+// JNI_CreateJavaVM, 0 neither; and once more with FAKE_JVM_HELPER, importing jvm_helper.dll.
 //
 // Environment: FAKE_JVM_CREATE_RESULT  JNI_CreateJavaVM's result (default 0)
 //              FAKE_JVM_DEFAULT_STACK  javaStackSize reported through the JDK 1.1 record
@@ -31,6 +31,10 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+#if FAKE_JVM_HELPER
+extern "C" __declspec(dllimport) const char* jvmHelperWord(void);
+#endif
 
 namespace {
 
@@ -431,6 +435,9 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs)
     record("create version=" + std::to_string(args->version) +
            " ignoreUnrecognized=" + std::to_string(args->ignoreUnrecognized));
     record("stack " + std::to_string(threadStackSize()));
+#if FAKE_JVM_HELPER
+    record(jvmHelperWord());
+#endif
     bool autoCreate = false;
     for (jint i = 0; i < args->nOptions; ++i) {
         const JavaVMOption& option = args->options[i];

@@ -24,6 +24,9 @@ class FakeRuntimeHost : public RuntimeHost {
     std::string executable = "C:\\App\\tool.exe";
     bool executableKnown = true;
     std::set<std::string> x86Libraries;
+    const RuntimeLayout* runtimeLayout = &windowsRuntimeLayout();
+    std::map<std::string, std::string> textFiles; // path -> contents
+    std::map<std::string, std::string> environment;
 
     std::set<RegistryView> enumeratedViews;
     std::vector<std::string> openedLibraries;
@@ -37,11 +40,17 @@ class FakeRuntimeHost : public RuntimeHost {
 
     void addRecord(const RegistryRoot& root, const std::string& subkey, const std::string& home,
                    RegistryView view = RegistryView::native) {
-        registry[{root.key, view}].push_back({subkey, home});
+        registry[{recordKey(root), view}].push_back({subkey, home});
     }
 
-    const RuntimeLayout& layout() const override { return windowsRuntimeLayout(); }
-    bool fileExists(const std::string& path) override { return files.count(path) > 0; }
+    const RuntimeLayout& layout() const override { return *runtimeLayout; }
+    // A file, or a folder that holds one.
+    bool fileExists(const std::string& path) override {
+        const std::string folder = path + runtimeLayout->separator;
+        auto inside = files.lower_bound(folder);
+        return files.count(path) > 0 ||
+               (inside != files.end() && inside->compare(0, folder.size(), folder) == 0);
+    }
     bool modulePath(std::string& path) override {
         path = executable;
         return executableKnown;
@@ -49,13 +58,13 @@ class FakeRuntimeHost : public RuntimeHost {
     std::vector<std::string> subkeyNames(const RegistryRoot& root, RegistryView view) override {
         enumeratedViews.insert(view);
         std::vector<std::string> names;
-        for (const Record& record : registry[{root.key, view}])
+        for (const Record& record : registry[{recordKey(root), view}])
             names.push_back(record.subkey);
         return names;
     }
     std::string javaHome(const RegistryRoot& root, const std::string& subkey,
                          RegistryView view) override {
-        for (const Record& record : registry[{root.key, view}])
+        for (const Record& record : registry[{recordKey(root), view}])
             if (record.subkey == subkey)
                 return record.javaHome;
         return {};
@@ -63,6 +72,26 @@ class FakeRuntimeHost : public RuntimeHost {
     bool isX86VmLibrary(const std::string& path) override {
         openedLibraries.push_back(path);
         return x86Libraries.count(path) > 0;
+    }
+    bool readTextFile(const std::string& path, std::string& text) override {
+        auto found = textFiles.find(path);
+        if (found == textFiles.end())
+            return false;
+        text = found->second;
+        return true;
+    }
+    bool environmentVariable(const std::string& name, std::string& value) override {
+        auto found = environment.find(name);
+        if (found == environment.end())
+            return false;
+        value = found->second;
+        return true;
+    }
+
+  private:
+    // Two roots of today's installers share a key and differ in the record below it.
+    static std::string recordKey(const RegistryRoot& root) {
+        return std::string(root.key) + "*" + root.record;
     }
 };
 

@@ -83,6 +83,17 @@ TEST(JavaVersion, BoundSettings) {
     EXPECT_TRUE(isUnbounded(minimumVersionSetting("")));
     EXPECT_FALSE(isUnbounded(v(1, 0, 0, 0)));
     EXPECT_FALSE(isUnbounded(v(65535, 0, 0, 0)));
+    // A bound with an oversized part still bounds: the part reads as the largest one, while a
+    // runtime's own version text with such a part keeps failing.
+    const int32_t top = INT32_MAX;
+    EXPECT_EQ(maximumVersionSetting("17.0.2147483648"), v(17, 0, top, 65535));
+    EXPECT_EQ(maximumVersionSetting("1.8.0_99999999999"), v(1, 8, 0, top));
+    EXPECT_EQ(maximumVersionSetting("99999999999"), v(top, 65535, 65535, 65535));
+    EXPECT_EQ(minimumVersionSetting("17.99999999999.1"), v(17, top, 1, 0));
+    EXPECT_GT(compare(v(25, 0, 0, 0), maximumVersionSetting("17.0.2147483648")), 0);
+    JavaVersion runtime;
+    EXPECT_FALSE(JavaVersion::parse("17.0.2147483648", 0, runtime));
+    EXPECT_EQ(runtime, JavaVersion::lowest());
 }
 
 } // namespace

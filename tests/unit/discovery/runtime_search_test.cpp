@@ -65,6 +65,23 @@ TEST(FindVmLibrary, ProbesFlavoursInTheOrderOfTheType) {
     }
 }
 
+TEST(FindVmLibrary, APosixHomesFirstLibraryFolderWithAnAcceptedFlavourDecides) {
+    FakeRuntimeHost host;
+    host.runtimeLayout = &posixRuntimeLayout();
+    host.files = {"/j/lib/client/libjvm.so", "/j/jre/lib/amd64/server/libjvm.so"};
+    bool hasServerVm = false;
+    EXPECT_EQ(findVmLibrary(host, "/j/", JvmType::favorServer, hasServerVm),
+              "/j/lib/client/libjvm.so");
+    EXPECT_EQ(findVmLibrary(host, "/j/", JvmType::server, hasServerVm),
+              "/j/jre/lib/amd64/server/libjvm.so");
+    EXPECT_TRUE(hasServerVm);
+    // A Java 8 home beside the launcher is known by its marker library one level deeper.
+    host.files = {"/jre8/lib/amd64/libjava.so", "/jdk8/jre/lib/amd64/libjava.so"};
+    EXPECT_TRUE(isJavaHome(host, "/jre8/"));
+    EXPECT_TRUE(isJavaHome(host, "/jdk8/"));
+    EXPECT_FALSE(isJavaHome(host, "/jdk8/jre/lib/"));
+}
+
 TEST(FindAdjacentRuntime, PrefersTheLauncherFolderOverItsJre64Folder) {
     FakeRuntimeHost host;
     std::string home = "unchanged";
@@ -139,17 +156,19 @@ TEST(CollectCandidates, AdmitsRecordsWithinTheBoundsThatHoldALibrary) {
     host.addRecord(root(2), "1.7", "");                     // empty JavaHome
     host.addRecord(root(2), "1.7.0_80", "C:\\NoLibrary\\"); // no VM library
     host.addRecord(root(1), "1.8.0_100", "C:\\Jdk");        // JDK: its jre\ folder
-    host.addRecord(root(1), "1.8.0_101", "C:\\J8\\");       // JDK without jre\ folder
+    host.addRecord(root(1), "1.8.0_101", "C:\\J8\\");       // JDK without jre\ folder: at home
 
     std::vector<RuntimeCandidate> candidates;
     collectCandidates(launcher, host, root(2), RegistryView::native, candidates);
     collectCandidates(launcher, host, root(1), RegistryView::native, candidates);
-    ASSERT_EQ(candidates.size(), 3u);
+    ASSERT_EQ(candidates.size(), 4u);
     EXPECT_EQ(candidates[0].version, v(1, 6, 0, 20));
     EXPECT_EQ(candidates[0].home, "C:\\J6u20\\");
     EXPECT_EQ(candidates[1].version, v(1, 8, 0, 202));
     EXPECT_EQ(candidates[2].home, "C:\\Jdk\\jre\\");
     EXPECT_TRUE(candidates[2].favored);
+    EXPECT_EQ(candidates[3].home, "C:\\J8\\");
+    EXPECT_EQ(candidates[3].kind, RuntimeKind::jdk);
 }
 
 TEST(ReadCandidate, TheJavaSoftJreRootProbesFavorServerAsClient) {

@@ -49,4 +49,28 @@ TEST_F(PrepareEnvironment, EmptyLibraryPathAddsNoOption) {
     EXPECT_EQ(read(L"Path"), L"C:\\Tools;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\bin");
 }
 
+TEST(ReadEnvironmentVariable, TellsAnEmptyVariableFromAnAbsentOne) {
+    struct Case {
+        const wchar_t* value; // nullptr: the variable is removed
+        bool defined;
+        const char* read;
+    } cases[] = {{L"", true, ""}, {nullptr, false, "unchanged"}, {L"C:\\x", true, "C:\\x"}};
+    for (const Case& c : cases) {
+        SetEnvironmentVariableW(L"JL_TEST_VARIABLE", c.value);
+        std::string value = "unchanged";
+        EXPECT_EQ(readEnvironmentVariable("JL_TEST_VARIABLE", value), c.defined);
+        EXPECT_EQ(value, c.read);
+    }
+    SetEnvironmentVariableW(L"JL_TEST_VARIABLE", nullptr);
+}
+
+TEST_F(PrepareEnvironment, AnEmptyPathIsDefined) {
+    SetEnvironmentVariableW(L"Path", L"");
+    launcher_.libraryPath = "C:\\Native;";
+    prepareEnvironment(launcher_);
+    // A defined Path contributes its (empty) text where an undefined one contributes nothing.
+    EXPECT_EQ(launcher_.libraryPath, "C:\\Native;" + folder_ + ";.;;C:\\Java\\jre\\lib");
+    EXPECT_EQ(read(L"Path"), L";C:\\Java\\jre\\bin");
+}
+
 } // namespace

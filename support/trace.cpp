@@ -1,0 +1,66 @@
+#include "support/trace.h"
+
+#include "support/paths.h"
+
+#include <cstdio>
+
+namespace {
+
+bool tracing = false;
+
+} // namespace
+
+bool traceTarget(const std::string& setting, const std::string& executablePath,
+                 bool hasStandardError, const std::string& temporaryFolder, TraceTarget& target) {
+    if (setting.empty())
+        return false;
+    target = TraceTarget();
+    if (setting != "1") {
+        target.file = setting;
+        return true;
+    }
+    if (hasStandardError) {
+        target.toStandardError = true;
+        return true;
+    }
+    std::string name = executablePath.substr(executablePath.rfind(pathSeparator()) + 1);
+    target.file = temporaryFolder + (name.empty() ? "launcher" : name) + ".trace.log";
+    return true;
+}
+
+bool isTraceRequested() {
+    std::string setting;
+    return readTraceSetting(setting) && !setting.empty();
+}
+
+void startTrace(const std::string& executablePath) {
+    std::string setting;
+    TraceTarget target;
+    if (tracing || !readTraceSetting(setting) ||
+        !traceTarget(setting, executablePath, processHasStandardError(), temporaryFolder(), target))
+        return;
+    tracing = openTraceOutput(target);
+    if (tracing)
+        traceLine("trace of " + executablePath);
+}
+
+bool isTracing() {
+    return tracing;
+}
+
+void traceLine(const std::string& line) {
+    if (!tracing)
+        return;
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "[%10.3f ms] ", millisecondsSinceProcessStart());
+    // A trace that fails once is given up, so a full disk costs one failed write, not many.
+    if (!writeTraceOutput(stamp + line + "\n"))
+        stopTrace();
+}
+
+void stopTrace() {
+    if (!tracing)
+        return;
+    tracing = false;
+    closeTraceOutput();
+}
