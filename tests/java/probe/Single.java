@@ -54,7 +54,12 @@ public final class Single {
         }
     }
 
-    static void record(String[] args) {
+    static void record(String[] args) throws InterruptedException {
+        // The launcher signals just before it calls main: give main's first statement a moment
+        // on a busy machine, but never the time a start-up that did not wait would need.
+        for (int i = 0; i < 100 && !mainBegan; ++i) {
+            Thread.sleep(10);
+        }
         StringBuilder line = new StringBuilder(mainBegan ? "secondary " : "early ");
         Arrays.stream(args).forEach(a -> line.append('[').append(a).append(']'));
         Out.write(line.toString());
