@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -102,16 +103,18 @@ bool standardInputIsSocket() {
 
 } // namespace
 
-std::optional<int> runAsWindowProcess() {
+void runAsWindowProcessIfMarked() {
     const char* mark = std::getenv(windowProcessMark);
     const bool marked = mark && std::strcmp(mark, windowProcessMarkValue) == 0;
     // The window process's own children (a link opened with the desktop's handler) are not
     // window processes.
     unsetenv(windowProcessMark);
-    if (marked && standardInputIsSocket())
-        return hostWindow(STDIN_FILENO);
+    if (marked && standardInputIsSocket()) {
+        const int status = hostWindow(STDIN_FILENO);
+        std::fflush(nullptr);
+        _exit(status);
+    }
     canStartWindowProcesses = true;
-    return std::nullopt;
 }
 
 bool windowsAvailable() {

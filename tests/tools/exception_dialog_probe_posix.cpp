@@ -9,12 +9,10 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <string>
 
 int main(int argc, char** argv) {
-    if (std::optional<int> status = runAsWindowProcess())
-        return *status;
+    runAsWindowProcessIfMarked();
     std::setlocale(LC_ALL, "");
     if (argc != 2) {
         std::fprintf(stderr, "usage: exception_dialog_probe REPORT-FILE\n");
