@@ -54,8 +54,9 @@ class WindowTest(unittest.TestCase):
         except TimeoutError:
             running.process.kill()
             result = running.finish()
-            self.fail("no %r window; the program said %r %r" % (title, result.stdout,
-                                                                result.stderr[-2000:]))
+            server = self.display.run("xdpyinfo", text=True)
+            self.fail("no %r window; the program said %r %r; xdpyinfo said %r %r" % (
+                title, result.stdout, result.stderr[-2000:], server.stdout[:300], server.stderr))
 
     def click_at_units(self, window, units):
         _, _, width, height = self.display.geometry(window)
