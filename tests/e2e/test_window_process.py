@@ -128,7 +128,7 @@ class ExceptionDialog(WindowTest):
         window = self.find_dialog(running)
         os.kill(self.display.process_id(window), signal.SIGKILL)
         result = running.finish(timeout=30)
-        self.assertEqual(result.stdout, "stop\n")
+        self.assertEqual((result.exit_code, result.stdout), (0, "stop\n"), "reaped, no child left")
         self.assertEqual(result.stderr, REPORT, "nobody saw the report: it is kept on stderr")
 
 
