@@ -221,7 +221,6 @@ bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
         if (!launcher.jvmPath.empty())
             return true;
     }
-    // Until the missing-runtime dialog exists, finding nothing ends the start as a
-    // cancelled dialog does.
+    // The caller asks the user (askForRuntime) when every source failed.
     return false;
 }

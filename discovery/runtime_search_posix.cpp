@@ -1,5 +1,6 @@
 #include "discovery/runtime_search.h"
 
+#include "discovery/missing_runtime.h"
 #include "discovery/runtime_inventory.h"
 #include "discovery/vm_library_check.h"
 #include "support/paths.h"
@@ -157,5 +158,6 @@ bool locateRuntimeInFolders(Launcher& launcher, const std::vector<std::string>& 
 }
 
 bool locateRuntime(Launcher& launcher) {
-    return locateRuntimeInFolders(launcher, standardInventoryFolders());
+    InventoryRuntimeHost host(standardInventoryFolders());
+    return locateRuntime(launcher, host) || askForRuntime(launcher, host);
 }

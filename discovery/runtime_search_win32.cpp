@@ -1,5 +1,6 @@
 #include "discovery/runtime_search.h"
 
+#include "discovery/missing_runtime.h"
 #include "discovery/vm_library_check.h"
 #include "support/paths.h"
 #include "support/unique_resource.h"
@@ -95,5 +96,5 @@ class RegistryRuntimeHost : public RuntimeHost {
 
 bool locateRuntime(Launcher& launcher) {
     RegistryRuntimeHost host;
-    return locateRuntime(launcher, host);
+    return locateRuntime(launcher, host) || askForRuntime(launcher, host);
 }
