@@ -1,6 +1,7 @@
 #include "discovery/runtime_search.h"
 
 #include "discovery/missing_runtime.h"
+#include "discovery/missing_runtime_window.h"
 #include "discovery/runtime_inventory.h"
 #include "discovery/vm_library_check.h"
 #include "support/paths.h"
@@ -155,6 +156,13 @@ class InventoryRuntimeHost : public RuntimeHost {
 bool locateRuntimeInFolders(Launcher& launcher, const std::vector<std::string>& folders) {
     InventoryRuntimeHost host(folders);
     return locateRuntime(launcher, host);
+}
+
+std::string vmLibraryInFolder(const std::string& folder, JvmType type) {
+    InventoryRuntimeHost host({}); // probes files only, takes no inventory
+    RuntimeFolderPick pick(host, type);
+    pick.pick(folder);
+    return pick.vmLibraryPath();
 }
 
 bool locateRuntime(Launcher& launcher) {
