@@ -1,7 +1,5 @@
 #include "discovery/missing_runtime.h"
 
-#include "launch/launcher.h"
-#include "ui/messages.h"
 #include "unit/discovery/fake_runtime_host.h"
 
 #include <gtest/gtest.h>
@@ -62,48 +60,6 @@ TEST(RuntimeFolderPick, OkFollowsTheLastPickedFolder) {
             EXPECT_EQ(pick.accepted(), *step.expectedLibrary != '\0') << c.name;
         }
     }
-}
-
-// The picked library is used whatever its architecture; a 32-bit one goes to the paired
-// launcher only when there is one.
-TEST(AdoptPickedRuntime, TakesTheLibraryAndChecksItsArchitecture) {
-    struct Case {
-        const char* pairProduct;
-        bool x86;
-        bool expectedPaired;
-    };
-    const Case cases[] = {{"", false, false},
-                          {"", true, false},
-                          {"tool32.exe", false, false},
-                          {"tool32.exe", true, true}};
-    for (const Case& c : cases) {
-        FakeRuntimeHost host;
-        host.addHome(javaHome, {"client"});
-        const std::string library = std::string(javaHome) + "bin\\client\\jvm.dll";
-        if (c.x86)
-            host.x86Libraries.insert(library);
-        Launcher launcher;
-        launcher.pairProduct = c.pairProduct;
-        launcher.usePairedLauncher = !c.expectedPaired; // recomputed, not kept
-        RuntimeFolderPick pick(host, launcher.jvmType);
-        pick.pick(javaHome);
-        adoptPickedRuntime(launcher, host, pick);
-        EXPECT_EQ(launcher.jvmPath, library);
-        EXPECT_EQ(launcher.usePairedLauncher, c.expectedPaired) << c.pairProduct << c.x86;
-    }
-}
-
-TEST(MissingRuntimeMessage, NamesTheServerVmOnlyWhenOnlyAServerVmWillDo) {
-    const std::string phrase = "minimum version 1.7";
-    const std::string server = missingRuntimeMessage(JvmType::server, phrase);
-    EXPECT_EQ(server, formatResourceString(MessageId::jreNotFoundServer, {phrase}));
-    EXPECT_NE(server.find(phrase), std::string::npos);
-    for (JvmType type : {JvmType::client, JvmType::favorServer}) {
-        const std::string any = missingRuntimeMessage(type, phrase);
-        EXPECT_NE(any, server);
-        EXPECT_NE(any.find(phrase), std::string::npos);
-    }
-    EXPECT_EQ(std::string(downloadAddress()).rfind("https://", 0), 0u);
 }
 
 } // namespace

@@ -195,16 +195,4 @@ TEST(HyperlinkControl, ColorsFollowTheBrowserSettings) {
     EXPECT_EQ(link.visitedColor(), defaultVisitedColor);
 }
 
-// Destroying the control releases the tooltip while the object lives on.
-TEST(HyperlinkControl, DestroyReleasesTheTooltip) {
-    LinkWindow window(L"link");
-    HyperlinkControl link(recordOpen);
-    ASSERT_TRUE(link.subclass(window.control()));
-    HWND tooltip = link.tooltip();
-    ASSERT_TRUE(IsWindow(tooltip));
-    DestroyWindow(window.control());
-    EXPECT_FALSE(IsWindow(tooltip));
-    EXPECT_EQ(link.tooltip(), nullptr);
-}
-
 } // namespace
