@@ -5,12 +5,10 @@
 #include "ui/window_process.h"
 
 #include <clocale>
-#include <optional>
 
 int main(int argc, char** argv) {
     // A copy of this executable started to show one window does only that.
-    if (std::optional<int> status = runAsWindowProcess())
-        return *status;
+    runAsWindowProcessIfMarked();
     Launcher launcher;
     rememberProcessArguments(argc, argv);
     std::setlocale(LC_ALL, "");

@@ -11,7 +11,6 @@
 #include "support/unique_resource.h"
 
 #include <memory>
-#include <optional>
 #include <utility>
 
 // Owner of one end of the channel to a window process (a socket descriptor).
@@ -21,10 +20,11 @@ struct WindowChannelTraits {
 };
 using WindowChannel = UniqueResource<WindowChannelTraits>;
 
-// Called first thing in main. In a window process: shows the requested window and gives the
-// exit status for main to return. Otherwise nullopt, and from then on this executable may
-// start window processes of its own (an executable that never calls this starts none).
-std::optional<int> runAsWindowProcess();
+// Called first thing in main. In a window process: shows the requested window, answers and
+// ends the process (GTK's own teardown is skipped: nothing outlives the window). Otherwise it
+// returns, and from then on this executable may start window processes of its own (an
+// executable that never calls this starts none).
+void runAsWindowProcessIfMarked();
 
 // Whether a window can be tried at all: a display is named (DISPLAY or WAYLAND_DISPLAY) and
 // this executable can be its own window process.
