@@ -1,4 +1,5 @@
 #include "discovery/missing_runtime_window.h"
+#include "ui/dialog_widgets.h"
 #include "ui/gtk_api.h"
 #include "ui/window_host.h"
 
@@ -84,14 +85,6 @@ void connect(const GtkApi& gtk, gpointer instance, const char* signal, GCallback
     gtk.g_signal_connect_data(instance, signal, callback, &window, nullptr, GConnectFlags(0));
 }
 
-GtkWidget* makeLabel(const GtkApi& gtk, const std::string& text) {
-    GtkWidget* label = gtk.gtk_label_new(displayableText(text).c_str());
-    gtk.gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-    gtk.gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
-    gtk.gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
-    return label;
-}
-
 // A label whose text is the address as a link: the theme's link colours, reachable with Tab,
 // opened with the desktop's handler for addresses on a click or Enter.
 GtkWidget* makeLink(const GtkApi& gtk, const std::string& address) {
@@ -121,13 +114,13 @@ GtkWidget* makeControl(MissingRuntimeWindow& window, int32_t id) {
     case MissingRuntimeControl::icon:
         return gtk.gtk_image_new_from_icon_name("dialog-error", GTK_ICON_SIZE_DND);
     case MissingRuntimeControl::message:
-        return makeLabel(gtk, request.field("message"));
+        return makeWrappedLabel(gtk, request.field("message"));
     case MissingRuntimeControl::link:
         return makeLink(gtk, request.field("address"));
     case MissingRuntimeControl::hint:
-        return makeLabel(gtk, request.field("browse_hint"));
+        return makeWrappedLabel(gtk, request.field("browse_hint"));
     case MissingRuntimeControl::pathLabel:
-        return makeLabel(gtk, request.field("path_label"));
+        return makeWrappedLabel(gtk, request.field("path_label"));
     case MissingRuntimeControl::folder:
         window.folderEntry = gtk.gtk_entry_new();
         gtk.gtk_editable_set_editable(GTK_EDITABLE(window.folderEntry), FALSE);
@@ -141,30 +134,6 @@ GtkWidget* makeControl(MissingRuntimeWindow& window, int32_t id) {
     default:
         return makeButton(window, "cancel", G_CALLBACK(onCancel));
     }
-}
-
-DialogBaseUnits measureBaseUnits(const GtkApi& gtk, GtkWidget* widget) {
-    PangoLayout* text = gtk.gtk_widget_create_pango_layout(
-        widget, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    int width = 0, height = 0;
-    gtk.pango_layout_get_pixel_size(text, &width, &height);
-    gtk.g_object_unref(text);
-    return dialogBaseUnits(width, height);
-}
-
-// Centred on the work area of the primary monitor (the first one when none is primary).
-void centre(const GtkApi& gtk, GtkWidget* dialog, const PixelRect& client) {
-    GdkDisplay* display = gtk.gdk_display_get_default();
-    GdkMonitor* monitor = display ? gtk.gdk_display_get_primary_monitor(display) : nullptr;
-    if (display && !monitor)
-        monitor = gtk.gdk_display_get_monitor(display, 0);
-    if (!monitor)
-        return;
-    GdkRectangle area{};
-    gtk.gdk_monitor_get_workarea(monitor, &area);
-    const PixelRect workArea{area.x, area.y, area.x + area.width, area.y + area.height};
-    PixelPoint position = centeredPosition(client.width(), client.height(), nullptr, workArea);
-    gtk.gtk_window_move(GTK_WINDOW(dialog), position.x, position.y);
 }
 
 } // namespace
@@ -198,7 +167,9 @@ WindowMessage showMissingRuntimeWindow(const GtkApi& gtk, const WindowMessage& r
     size.min_height = size.max_height = client.height();
     gtk.gtk_window_set_geometry_hints(GTK_WINDOW(window.dialog), nullptr, &size,
                                       GdkWindowHints(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
-    centre(gtk, window.dialog, client);
+    if (std::optional<PixelPoint> position =
+            centredOnWorkArea(gtk, client.width(), client.height()))
+        gtk.gtk_window_move(GTK_WINDOW(window.dialog), position->x, position->y);
     gtk.gtk_widget_show_all(window.dialog);
     gtk.gtk_widget_grab_focus(browse);
 

@@ -14,31 +14,21 @@ import unittest
 
 import harness
 from java_app import ProbeApp, jdk_home
+from xvfb_display import XvfbDisplay
 
 ENGLISH_206 = ("The Java Runtime Environment (JRE) was not found. Please  download and install a "
                "JRE with a server JVM (minimum version 99.0) from:")
 RUNTIME = "Minimum Version=99\nJVM Type=server\n"
 
 
-def start_xvfb():
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as reader:
-        return server, ":" + reader.readline().strip()
-
-
 class MissingRuntime(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.xvfb, cls.display = start_xvfb()
+        cls.screen = XvfbDisplay()
 
     @classmethod
     def tearDownClass(cls):
-        cls.xvfb.terminate()
-        cls.xvfb.wait(10)
+        cls.screen.stop()
 
     def setUp(self):
         self.probe = ProbeApp("probe.Environment", runtime="search", runtime_section=RUNTIME)
@@ -56,7 +46,7 @@ class MissingRuntime(unittest.TestCase):
         env.pop("WAYLAND_DISPLAY", None)
         env.pop("DISPLAY", None)
         if display:
-            env["DISPLAY"] = self.display
+            env["DISPLAY"] = self.screen.name
         return env
 
     def written_settings(self):
@@ -69,45 +59,37 @@ class MissingRuntime(unittest.TestCase):
                         found[name] = f.read()
         return found
 
-    def xdotool(self, *args):
-        return harness.xdotool(*args, display=self.display)
-
-    def wait_for(self, title, process=None, timeout=60):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if process and process.poll() is not None:
+    def wait_for_dialog(self, process):
+        deadline = time.monotonic() + 60
+        while not self.screen.has_window("JRE Not Found"):
+            if process.poll() is not None:
                 self.fail("ended without a dialog (%d): %s" % (process.returncode,
                                                                process.communicate()[1]))
-            found = self.xdotool("search", "--onlyvisible", "--name", "^%s$" % title).stdout.split()
-            if found:
-                time.sleep(0.5)  # let it take the keyboard and paint
-                return found[0]
+            self.assertLess(time.monotonic(), deadline, "no dialog")
             time.sleep(0.2)
-        self.fail("no window %r" % title)
-
-    def keys(self, window, *keys):
-        self.xdotool("windowfocus", "--sync", window)
-        self.xdotool("key", "--clearmodifiers", *keys)
+        time.sleep(0.5)  # let it take the keyboard and paint
+        return self.screen.find_window("JRE Not Found")
 
     def browse(self, dialog, folder):
         """Browse (it has the focus), then the folder typed into the chooser's location."""
-        self.keys(dialog, "space")
-        chooser = self.wait_for("Browse for JRE folder")
-        self.keys(chooser, "ctrl+l")
-        self.xdotool("type", "--delay", "30", folder.rstrip("/") + "/")
+        self.screen.key(dialog, "space")
+        chooser = self.screen.find_window("Browse for JRE folder")
+        time.sleep(0.5)
+        self.screen.key(chooser, "ctrl+l")
+        self.screen.xdotool("type", "--delay", "30", folder.rstrip("/") + "/")
         time.sleep(0.8)
-        self.keys(chooser, "Return")
+        self.screen.key(chooser, "Return")
         deadline = time.monotonic() + 20
-        while self.xdotool("search", "--onlyvisible", "--name", "^Browse for JRE folder$").stdout:
+        while self.screen.has_window("Browse for JRE folder"):
             self.assertLess(time.monotonic(), deadline, "the folder chooser stays open")
             time.sleep(0.2)
         time.sleep(0.5)
 
     def buttons(self, window):
         """The pixels of the dialog's bottom fifth, where only OK and Cancel lie."""
-        self.xdotool("mousemove", "0", "0")
-        pixels = subprocess.run(["import", "-display", self.display, "-window", window,
-                                 "-depth", "8", "txt:-"], capture_output=True, text=True).stdout
+        self.screen.xdotool("mousemove", "0", "0")
+        pixels = self.screen.run("import", "-window", window, "-depth", "8", "txt:-",
+                                 text=True).stdout
         lines = pixels.splitlines()
         height = int(lines[0].split(":")[1].split(",")[1])
         return [line for line in lines[1:] if int(line.split(",")[1].split(":")[0]) >= height * 0.8]
@@ -141,14 +123,13 @@ class MissingRuntime(unittest.TestCase):
 
     def test_picked_runtime_runs_the_program_and_is_remembered(self):
         process = self.start()
-        dialog = self.wait_for("JRE Not Found", process)
+        dialog = self.wait_for_dialog(process)
         folder = os.path.join(harness.build_dir(), "screenshots")
         os.makedirs(folder, exist_ok=True)
         self.browse(dialog, jdk_home())
-        subprocess.run(["import", "-display", self.display, "-window", "root",
-                        os.path.join(folder, "missing_runtime_dialog_linux.png")], check=False)
+        self.screen.screenshot(os.path.join(folder, "missing_runtime_dialog_linux.png"))
         # From Browse, Tab reaches OK only when it is enabled.
-        self.keys(dialog, "Tab", "space")
+        self.screen.key(dialog, "Tab", "space")
         code, stderr = self.finish(process)
         self.assertEqual(code, 0, stderr)
         self.assertIn(ENGLISH_206, stderr)
@@ -166,7 +147,7 @@ class MissingRuntime(unittest.TestCase):
 
     def test_folder_without_vm_library_keeps_ok_disabled_and_cancel_writes_nothing(self):
         process = self.start()
-        dialog = self.wait_for("JRE Not Found", process)
+        dialog = self.wait_for_dialog(process)
         disabled = self.buttons(dialog)
         self.browse(dialog, jdk_home())
         enabled = self.buttons(dialog)
@@ -175,7 +156,7 @@ class MissingRuntime(unittest.TestCase):
         self.assertNotEqual(enabled, disabled)
         self.assertEqual(self.buttons(dialog), disabled)
         # Cancel (Escape) ends the start and writes nothing anywhere.
-        self.keys(dialog, "Escape")
+        self.screen.key(dialog, "Escape")
         code, _ = self.finish(process)
         self.assertEqual(code, 255)
         self.assertEqual(self.written_settings(), {})
