@@ -152,6 +152,30 @@ TEST(HyperlinkControl, ClicksAndKeysOpenTheTargetOverTheTextOnly) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+// The hand shows over the text only; elsewhere the control's own handling decides.
+TEST(HyperlinkControl, HandCursorOverTheTextOnly) {
+    LinkWindow window(L"https://example.org/");
+    HyperlinkControl link(recordOpen);
+    ASSERT_TRUE(link.subclass(window.control()));
+    const RECT rect = link.linkRect();
+    SetCursor(nullptr);
+    EXPECT_EQ(window.send(WM_MOUSEMOVE, 0, point(rect.right + 5, rect.top + 2)), 0);
+    EXPECT_NE(GetCursor(), link.linkCursor());
+    window.send(WM_MOUSEMOVE, 0, point(rect.left + 2, rect.top + 2));
+    EXPECT_EQ(GetCursor(), link.linkCursor());
+    const LPARAM setCursor = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    POINT over = {rect.left + 2, rect.top + 2};
+    ClientToScreen(window.control(), &over);
+    ASSERT_TRUE(SetCursorPos(over.x, over.y));
+    EXPECT_EQ(window.send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window.control()), setCursor),
+              TRUE);
+    POINT beside = {rect.right + 5, rect.top + 2};
+    ClientToScreen(window.control(), &beside);
+    ASSERT_TRUE(SetCursorPos(beside.x, beside.y));
+    window.send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window.control()), setCursor);
+    EXPECT_NE(GetCursor(), link.linkCursor());
+}
+
 TEST(HyperlinkControl, ColorsFollowTheBrowserSettings) {
     struct Case {
         const wchar_t* link;
