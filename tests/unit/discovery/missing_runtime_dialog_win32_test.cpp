@@ -106,7 +106,9 @@ TEST(MissingRuntimeDialog, BrowseResultsDriveOk) {
         {"browser cancelled keeps the pick",
          {{L"C:\\Java\\jre7", L"C:\\Java\\jre7", true}, {nullptr, L"C:\\Java\\jre7", true}},
          IDOK},
-        {"server only for a client VM", {{L"C:\\Java\\server", L"C:\\Java\\server", true}}, IDOK},
+        {"client wanted, only a server VM there",
+         {{L"C:\\Java\\server", L"C:\\Java\\server", true}},
+         IDOK},
         {"cancelled at once", {}, IDCANCEL},
     };
     MissingRuntimeRequest request;
