@@ -133,6 +133,9 @@ void runAsWindowProcessIfMarked() {
     // window processes.
     unsetenv(windowProcessMark);
     if (marked && standardInputIsSocket()) {
+        // Descriptors the launcher left open (files, pipes, the Java program's sockets) are not
+        // the window's: holding them would keep their other ends from seeing them close.
+        closefrom(STDERR_FILENO + 1);
         const int status = hostWindow(STDIN_FILENO);
         std::fflush(nullptr);
         _exit(status);
