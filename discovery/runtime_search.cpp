@@ -407,7 +407,6 @@ bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
         launcher.jvmPath.clear();
     }
     traceSearch([] { return std::string("no runtime found"); });
-    // Until the missing-runtime dialog exists, finding nothing ends the start as a
-    // cancelled dialog does.
+    // The caller asks the user (askForRuntime) when every source failed.
     return false;
 }

@@ -16,9 +16,11 @@
 class Launcher;
 
 // Searches this machine. Sets jvmPath and, for a runtime meant for the pair product,
-// usePairedLauncher. False when no source yields a library.
+// usePairedLauncher. When no source yields a library the user is asked for a folder
+// (discovery/missing_runtime.h); false when the user cancels or cannot be asked.
 bool locateRuntime(Launcher& launcher);
-// The same search against the machine that host describes.
+// The same search against the machine that host describes, without asking the user: false
+// when no source yields a library.
 bool locateRuntime(Launcher& launcher, RuntimeHost& host);
 
 // One accepted installed-runtime record.

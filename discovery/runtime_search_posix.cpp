@@ -1,5 +1,7 @@
 #include "discovery/runtime_search.h"
 
+#include "discovery/missing_runtime.h"
+#include "discovery/missing_runtime_window.h"
 #include "discovery/runtime_inventory.h"
 #include "discovery/vm_library_check.h"
 #include "launch/process_environment.h"
@@ -165,9 +167,17 @@ bool locateRuntimeInFolders(Launcher& launcher, const std::vector<std::string>& 
     return locateRuntime(launcher, host);
 }
 
+std::string vmLibraryInFolder(const std::string& folder, JvmType type) {
+    InventoryRuntimeHost host({}); // probes files only, takes no inventory
+    RuntimeFolderPick pick(host, type);
+    pick.pick(folder);
+    return pick.vmLibraryPath();
+}
+
 bool locateRuntime(Launcher& launcher) {
     std::string home;
     if (!readEnvironmentVariable("HOME", home))
         home.clear();
-    return locateRuntimeInFolders(launcher, inventoryFolders(home));
+    InventoryRuntimeHost host(inventoryFolders(home));
+    return locateRuntime(launcher, host) || askForRuntime(launcher, host);
 }

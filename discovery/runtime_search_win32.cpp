@@ -1,5 +1,6 @@
 #include "discovery/runtime_search.h"
 
+#include "discovery/missing_runtime.h"
 #include "discovery/vm_library_check.h"
 #include "launch/process_environment.h"
 #include "support/paths.h"
@@ -127,5 +128,5 @@ class RegistryRuntimeHost : public RuntimeHost {
 
 bool locateRuntime(Launcher& launcher) {
     RegistryRuntimeHost host;
-    return locateRuntime(launcher, host);
+    return locateRuntime(launcher, host) || askForRuntime(launcher, host);
 }

@@ -116,6 +116,7 @@ def branding_replacements(branding):
 def language_block(language, template, icon, manifest, branding):
     langid = language["language"]
     replacements = {
+        "@DOWNLOAD_URL@": rc_string(branding["download_url"]),
         "@LANGUAGE_ID@": "0x%04X" % langid,
         "@VERSION_BLOCK@": '"%04X04B0"' % langid,
         "@ICON_FILE@": rc_path(icon),
@@ -205,10 +206,11 @@ def main():
     parser.add_argument("--copyright", default="")
     parser.add_argument("--version", default="1.0.0.0")
     parser.add_argument("--original-filename", default="launcher.exe")
+    parser.add_argument("--download-url", required=True)
     args = parser.parse_args()
     branding = {"product_name": args.product_name, "company": args.company,
                 "copyright": args.copyright, "version": args.version,
-                "original_filename": args.original_filename}
+                "original_filename": args.original_filename, "download_url": args.download_url}
     try:
         languages = load_languages(args.texts)
         write_rc(languages, args.template, args.icon, args.manifest, branding, args.rc)

@@ -1,3 +1,4 @@
+#include "ui/dialog_widgets.h"
 #include "ui/exception_window.h"
 #include "ui/gtk_api.h"
 #include "ui/window_host.h"
@@ -56,23 +57,6 @@ void connect(const GtkApi& gtk, gpointer instance, const char* signal, GCallback
     gtk.g_signal_connect_data(instance, signal, callback, &window, nullptr, flags);
 }
 
-DialogBaseUnits measureBaseUnits(const GtkApi& gtk, GtkWidget* widget) {
-    PangoLayout* text = gtk.gtk_widget_create_pango_layout(
-        widget, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    int width = 0, height = 0;
-    gtk.pango_layout_get_pixel_size(text, &width, &height);
-    gtk.g_object_unref(text);
-    return dialogBaseUnits(width, height);
-}
-
-GtkWidget* makeLabel(const GtkApi& gtk, const std::string& text) {
-    GtkWidget* label = gtk.gtk_label_new(displayableText(text).c_str());
-    gtk.gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-    gtk.gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
-    gtk.gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
-    return label;
-}
-
 GtkWidget* makeTraceBox(const GtkApi& gtk, const std::string& report) {
     GtkWidget* view = gtk.gtk_text_view_new();
     gtk.gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
@@ -96,11 +80,11 @@ GtkWidget* makeControl(ExceptionWindow& window, int32_t id, const WindowMessage&
     case ExceptionControl::icon:
         return gtk.gtk_image_new_from_icon_name("dialog-error", GTK_ICON_SIZE_DND);
     case ExceptionControl::heading:
-        return makeLabel(gtk, request.field("heading"));
+        return makeWrappedLabel(gtk, request.field("heading"));
     case ExceptionControl::instructions:
-        return makeLabel(gtk, request.field("instructions"));
+        return makeWrappedLabel(gtk, request.field("instructions"));
     case ExceptionControl::warning:
-        return makeLabel(gtk, request.field("warning"));
+        return makeWrappedLabel(gtk, request.field("warning"));
     case ExceptionControl::trace:
         return makeTraceBox(gtk, request.field("report"));
     case ExceptionControl::ignore: {
@@ -116,21 +100,6 @@ GtkWidget* makeControl(ExceptionWindow& window, int32_t id, const WindowMessage&
         return button;
     }
     }
-}
-
-// Where the dialog's top-left corner goes: centred on the work area of the primary monitor
-// (the first one when none is primary); nothing when no monitor can be found.
-std::optional<PixelPoint> centredOnWorkArea(const GtkApi& gtk, int32_t width, int32_t height) {
-    GdkDisplay* display = gtk.gdk_display_get_default();
-    GdkMonitor* monitor = display ? gtk.gdk_display_get_primary_monitor(display) : nullptr;
-    if (display && !monitor)
-        monitor = gtk.gdk_display_get_monitor(display, 0);
-    if (!monitor)
-        return std::nullopt;
-    GdkRectangle area{};
-    gtk.gdk_monitor_get_workarea(monitor, &area);
-    const PixelRect workArea{area.x, area.y, area.x + area.width, area.y + area.height};
-    return centeredPosition(width, height, nullptr, workArea);
 }
 
 size_t indexOf(const AnchoredLayout& layout, int32_t id) {

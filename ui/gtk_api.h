@@ -9,6 +9,9 @@
 #include <string>
 
 #define LAUNCHER_GTK_FUNCTIONS(F)                                                                  \
+    F(g_free)                                                                                      \
+    F(g_get_home_dir)                                                                              \
+    F(g_markup_escape_text)                                                                        \
     F(g_object_unref)                                                                              \
     F(g_signal_connect_data)                                                                       \
     F(gdk_display_get_default)                                                                     \
@@ -18,6 +21,12 @@
     F(gtk_button_new_with_label)                                                                   \
     F(gtk_container_add)                                                                           \
     F(gtk_dialog_run)                                                                              \
+    F(gtk_editable_set_editable)                                                                   \
+    F(gtk_entry_new)                                                                               \
+    F(gtk_entry_set_text)                                                                          \
+    F(gtk_file_chooser_dialog_new)                                                                 \
+    F(gtk_file_chooser_get_filename)                                                               \
+    F(gtk_file_chooser_set_current_folder)                                                         \
     F(gtk_fixed_new)                                                                               \
     F(gtk_fixed_put)                                                                               \
     F(gtk_frame_new)                                                                               \
@@ -25,6 +34,7 @@
     F(gtk_init_check)                                                                              \
     F(gtk_label_new)                                                                               \
     F(gtk_label_set_line_wrap)                                                                     \
+    F(gtk_label_set_markup)                                                                        \
     F(gtk_label_set_xalign)                                                                        \
     F(gtk_label_set_yalign)                                                                        \
     F(gtk_main)                                                                                    \
@@ -42,6 +52,8 @@
     F(gtk_widget_destroy)                                                                          \
     F(gtk_widget_grab_focus)                                                                       \
     F(gtk_widget_set_can_default)                                                                  \
+    F(gtk_widget_set_can_focus)                                                                    \
+    F(gtk_widget_set_sensitive)                                                                    \
     F(gtk_widget_set_size_request)                                                                 \
     F(gtk_widget_show_all)                                                                         \
     F(gtk_widget_size_allocate)                                                                    \

@@ -31,3 +31,7 @@ WindowMessage showMessageWindow(const GtkApi& gtk, const WindowMessage& request)
 // The "Java Exception" dialog: fields of exceptionWindowRequest (ui/exception_window.h);
 // answers {"choice": "ignore" or "stop"}.
 WindowMessage showExceptionWindow(const GtkApi& gtk, const WindowMessage& request);
+// The missing-runtime dialog: fields of missingRuntimeWindowRequest
+// (discovery/missing_runtime_window.h); answers {"button": "ok", "folder": ...} or
+// {"button": "cancel"}.
+WindowMessage showMissingRuntimeWindow(const GtkApi& gtk, const WindowMessage& request);

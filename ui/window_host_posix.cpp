@@ -19,6 +19,7 @@ struct WindowKind {
 const WindowKind windowKinds[] = {
     {"message", showMessageWindow},
     {"exception", showExceptionWindow},
+    {"missing-runtime", showMissingRuntimeWindow},
 };
 
 WindowKindFunction findWindowKind(std::string_view name) {

@@ -41,8 +41,8 @@ DIALOG_201 = {
         (202, BUTTON, CHILD | WS_TABSTOP, 0, 157, 89, 50, 14, "browse"),
         (0xFFFFFFFF, BUTTON, CHILD | BS_GROUPBOX, 0, 8, 11, 203, 103, "group"),
         (204, STATIC, CHILD | SS_ICON, 0, 16, 24, 20, 20, 32513),
-        (203, STATIC, CHILD, 0, 42, 24, 149, 24, None),
-        (205, STATIC, CHILD, 0, 44, 55, 75, 8, "=https://www.java.com"),
+        (203, STATIC, CHILD, 0, 42, 24, 149, 40, None),
+        (205, STATIC, CHILD, 0, 44, 64, 159, 8, "=" + os.environ["LAUNCHER_DOWNLOAD_URL"]),
         (206, STATIC, CHILD, 0, 12, 73, 195, 8, "browse_hint"),
     ],
 }

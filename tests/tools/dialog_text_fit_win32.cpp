@@ -1,10 +1,12 @@
 // Test tool: creates dialogs 201 and 231 of every language that the executable carries and
 // prints each control text that does not fit its control with the dialog's font, as
-// "language dialog control: text". Prints nothing when every text fits.
+// "language dialog control: text". Prints nothing when every text fits. Dialog 201's message
+// box (203) is measured with its longest message: entry 206 with a version range.
 
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -32,6 +34,36 @@ bool textFits(HDC dc, HWND control, const wchar_t* text) {
     return needed.right <= width && (button || needed.bottom <= client.bottom);
 }
 
+// A string-table entry of one language, read from its bundle of 16 counted strings.
+std::wstring tableEntry(HINSTANCE instance, WORD language, int id) {
+    HRSRC found = FindResourceExW(instance, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
+    const auto* units =
+        found ? static_cast<const WCHAR*>(LockResource(LoadResource(instance, found))) : nullptr;
+    if (units == nullptr)
+        return {};
+    for (int index = 0; index < id % 16; ++index)
+        units += 1 + *units;
+    return std::wstring(units + 1, *units);
+}
+
+// Fills the %s placeholders in order.
+std::wstring fill(std::wstring pattern, const std::vector<std::wstring>& values) {
+    size_t from = 0;
+    for (const std::wstring& value : values) {
+        size_t at = pattern.find(L"%s", from);
+        if (at == std::wstring::npos)
+            break;
+        pattern.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return pattern;
+}
+
+std::wstring longestMessage(HINSTANCE instance, WORD language) {
+    std::wstring range = fill(tableEntry(instance, language, 221), {L"1.8.0.45", L"11.0.2"});
+    return fill(tableEntry(instance, language, 206), {range});
+}
+
 int reportOverflows(HINSTANCE instance, WORD language, int dialogId) {
     HRSRC found = FindResourceExW(instance, RT_DIALOG, MAKEINTRESOURCEW(dialogId), language);
     auto* dialogTemplate =
@@ -50,6 +82,8 @@ int reportOverflows(HINSTANCE instance, WORD language, int dialogId) {
     for (HWND control = GetWindow(dialog, GW_CHILD); control;
          control = GetWindow(control, GW_HWNDNEXT)) {
         wchar_t text[512] = {};
+        if (dialogId == 201 && GetDlgCtrlID(control) == 203)
+            SetWindowTextW(control, longestMessage(instance, language).c_str());
         GetWindowTextW(control, text, 512);
         if (text[0] != 0 && !textFits(dc, control, text)) {
             char utf8[1024] = {};
