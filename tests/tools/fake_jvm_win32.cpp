@@ -6,8 +6,12 @@
 //
 // Environment: FAKE_JVM_CREATE_RESULT  JNI_CreateJavaVM's result (default 0)
 //              FAKE_JVM_DEFAULT_STACK  javaStackSize reported through the JDK 1.1 record
+//              FAKE_JVM_SPLASH         set: records "splash-window ..." (the launcher's splash
+//                                      window then) when main starts and before detaching
+//              FAKE_JVM_RELEASE        the file whose appearance ends fake/Wait
 // Main classes: fake/Main returns; fake/Exit calls System.exit(first argument); fake/Throws
-// ends with an exception; fake/NoMain has no main; any other name is missing.
+// ends with an exception; fake/Wait returns once FAKE_JVM_RELEASE exists (at most 2 minutes);
+// fake/NoMain has no main; any other name is missing.
 
 #ifndef _WIN32_WINNT
 #define _WIN32_WINNT 0x0A00
@@ -87,7 +91,7 @@ jmethodID methodId(const char* name) {
 
 bool isMainClass(const std::string& name) {
     return name == "fake/Main" || name == "fake/Exit" || name == "fake/Throws" ||
-           name == "fake/NoMain";
+           name == "fake/Wait" || name == "fake/NoMain";
 }
 
 jclass JNICALL findClass(JNIEnv*, const char* name) {
@@ -172,9 +176,35 @@ void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char*) {}
     ExitProcess(static_cast<UINT>(code));
 }
 
+// The launcher's splash window as another thread of the process sees it: "none", or its
+// rectangle and visibility.
+void recordSplashWindow() {
+    if (environment("FAKE_JVM_SPLASH").empty())
+        return;
+    HWND window = FindWindowW(L"SplashScreenWindow", nullptr);
+    RECT rect{};
+    if (window != nullptr)
+        GetWindowRect(window, &rect);
+    record(window == nullptr
+               ? "splash-window none"
+               : "splash-window " + std::to_string(rect.left) + "," + std::to_string(rect.top) +
+                     " " + std::to_string(rect.right - rect.left) + "x" +
+                     std::to_string(rect.bottom - rect.top) +
+                     (IsWindowVisible(window) ? " visible" : " hidden"));
+}
+
+void waitForRelease() {
+    std::string path = environment("FAKE_JVM_RELEASE");
+    for (int i = 0; i < 2400 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(50);
+}
+
 void runMain(const std::string& className, FakeObject* arguments) {
+    recordSplashWindow();
     for (FakeObject* item : arguments->items)
         record("main-arg " + toUtf8(item->text));
+    if (className == "fake/Wait")
+        waitForRelease();
     if (className == "fake/Exit")
         systemExit(arguments->items.empty() ? 0
                                             : std::atoi(toUtf8(arguments->items[0]->text).c_str()));
@@ -232,6 +262,7 @@ jint JNICALL destroyJavaVm(JavaVM*) {
 }
 
 jint JNICALL detachCurrentThread(JavaVM*) {
+    recordSplashWindow();
     record(pendingException ? "detach with " + pendingException->className : "detach");
     pendingException = nullptr;
     return JNI_OK;

@@ -1,0 +1,37 @@
+#include "splash/native_splash.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+namespace {
+template <typename Function> Function entry(void* module, const char* name) {
+    return reinterpret_cast<Function>(dlsym(module, name));
+}
+} // namespace
+
+bool nativeSplashLibraryExists(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool loadNativeSplashLibrary(const std::string& libraryPath, const std::string& vmLibraryPath,
+                             NativeSplashEntries& entries) {
+    // The runtime's splash library names libjvm.so among the libraries it needs but carries no
+    // path to it; the chosen VM library, loaded first, is the one that satisfies that need.
+    // Neither is ever closed: both stay for the life of the process.
+    if (dlopen(vmLibraryPath.c_str(), RTLD_NOW | RTLD_GLOBAL) == nullptr)
+        return false;
+    void* module = dlopen(libraryPath.c_str(), RTLD_NOW);
+    if (module == nullptr)
+        return false;
+    entries.init = entry<decltype(entries.init)>(module, "SplashInit");
+    entries.loadFile = entry<decltype(entries.loadFile)>(module, "SplashLoadFile");
+    entries.setFileJarName =
+        entry<decltype(entries.setFileJarName)>(module, "SplashSetFileJarName");
+    entries.close = entry<decltype(entries.close)>(module, "SplashClose");
+    return true;
+}
+
+std::string nativeSplashPathText(const std::string& path) {
+    return path;
+}
