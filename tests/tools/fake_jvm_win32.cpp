@@ -7,7 +7,9 @@
 // Environment: FAKE_JVM_CREATE_RESULT  JNI_CreateJavaVM's result (default 0)
 //              FAKE_JVM_DEFAULT_STACK  javaStackSize reported through the JDK 1.1 record
 //              FAKE_JVM_SPLASH         set: records "splash-window ..." (the launcher's splash
-//                                      window then) when main starts and before detaching
+//                                      window then) when main starts, when an exception is
+//                                      cleared and before detaching; "wait": main first waits
+//                                      (at most 20 s) until that window is shown
 //              FAKE_JVM_RELEASE        the file whose appearance ends fake/Wait
 // Main classes: fake/Main returns; fake/Exit calls System.exit(first argument); fake/Throws
 // ends with an exception; fake/Wait returns once FAKE_JVM_RELEASE exists (at most 2 minutes);
@@ -177,7 +179,7 @@ void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char*) {}
 }
 
 // The launcher's splash window as another thread of the process sees it: "none", or its
-// rectangle and visibility.
+// rectangle and visibility, then its window, extended and class styles.
 void recordSplashWindow() {
     if (environment("FAKE_JVM_SPLASH").empty())
         return;
@@ -191,6 +193,29 @@ void recordSplashWindow() {
                      " " + std::to_string(rect.right - rect.left) + "x" +
                      std::to_string(rect.bottom - rect.top) +
                      (IsWindowVisible(window) ? " visible" : " hidden"));
+    if (window != nullptr) {
+        char styles[128];
+        std::snprintf(styles, sizeof(styles), "splash-styles 0x%08lx 0x%08lx 0x%08lx",
+                      static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+                      static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)),
+                      static_cast<unsigned long>(GetClassLongPtrW(window, GCL_STYLE)));
+        record(styles);
+    }
+}
+
+// Shown, or made without a size (which the system may keep hidden).
+bool splashWindowSettled() {
+    HWND window = FindWindowW(L"SplashScreenWindow", nullptr);
+    RECT rect{};
+    return window != nullptr &&
+           (IsWindowVisible(window) || (GetWindowRect(window, &rect) && IsRectEmpty(&rect)));
+}
+
+void waitForSplashWindow() {
+    if (environment("FAKE_JVM_SPLASH") != "wait")
+        return;
+    for (int i = 0; i < 400 && !splashWindowSettled(); ++i)
+        Sleep(50);
 }
 
 void waitForRelease() {
@@ -200,6 +225,7 @@ void waitForRelease() {
 }
 
 void runMain(const std::string& className, FakeObject* arguments) {
+    waitForSplashWindow();
     recordSplashWindow();
     for (FakeObject* item : arguments->items)
         record("main-arg " + toUtf8(item->text));
@@ -240,6 +266,7 @@ void JNICALL exceptionDescribe(JNIEnv*) {
 }
 
 void JNICALL exceptionClear(JNIEnv*) {
+    recordSplashWindow();
     if (pendingException != nullptr)
         record("clear " + pendingException->className);
     pendingException = nullptr;
