@@ -2,10 +2,13 @@
 
 #include "launch/launcher.h"
 #include "support/process_arguments.h"
+#include "ui/window_process.h"
 
 #include <clocale>
 
 int main(int argc, char** argv) {
+    // A copy of this executable started to show one window does only that.
+    runAsWindowProcessIfMarked();
     Launcher launcher;
     rememberProcessArguments(argc, argv);
     std::setlocale(LC_ALL, "");

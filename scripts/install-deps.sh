@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build python3 git
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine64 wine xvfb xdotool x11-utils imagemagick icoutils
+  wine64 wine xvfb xdotool x11-utils xclip imagemagick icoutils libgtk-3-dev pkg-config
   openjdk-17-jdk-headless openjdk-17-jre
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev hyperfine time

@@ -1,6 +1,7 @@
 #include "ui/messages.h"
 
 #include "ui/message_table.h"
+#include "ui/window_process.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,4 +16,10 @@ void reportError(OsHandle, const std::string& text) {
     if (text.empty() || text.back() != '\n')
         std::fputc('\n', stderr);
     std::fflush(stderr);
+    if (windowsAvailable()) {
+        WindowMessage notice{"message", {}};
+        // The title a message box without a caption of its own gets.
+        notice.add("title", "Error").add("text", text);
+        runModalWindow(notice);
+    }
 }

@@ -2,7 +2,8 @@
 test's choice, writes its settings file beside it, starts it as a user would, and reports the
 full exit code, the output and the texts of the message boxes it showed.
 
-POSIX: the host executable runs directly; its error notices arrive on standard error.
+POSIX: the host executable runs directly; its error notices arrive on standard error. It sees no
+display (so it shows no windows) unless the test passes one, such as an XvfbDisplay's name.
 Windows: launcher.exe runs under Wine inside the session that wine_session.py started (one
 prefix and one Xvfb display per ctest run). The exit code is read through exit_code.exe
 (the whole 32-bit value); message-box texts come from Wine's msgbox trace, and each box is
@@ -135,10 +136,10 @@ class App:
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def run(self, args=(), command_line=None, env=None, lang=None, timeout=120, cwd=None,
-            answer_boxes=True):
+            answer_boxes=True, display=None):
         if self.target == "posix":
             return run_posix([self.path] + list(args), env=env, lang=lang, timeout=timeout,
-                             cwd=cwd or self.folder)
+                             cwd=cwd or self.folder, display=display)
         if command_line is None:
             command_line = " ".join([quote_argument(to_windows_path(self.path))] +
                                     [quote_argument(a) for a in args])
@@ -147,17 +148,51 @@ class App:
                            answer_boxes=answer_boxes)
 
 
-def run_posix(argv, env=None, lang=None, timeout=120, cwd=None):
+def posix_environment(env=None, lang=None, display=None):
+    """The environment of a POSIX run: windows only on the display the test gives."""
     full_env = dict(os.environ)
+    for name in ("DISPLAY", "WAYLAND_DISPLAY"):
+        full_env.pop(name, None)
+    if display:
+        full_env["DISPLAY"] = display
     if lang:
         full_env["LANG"] = full_env["LC_ALL"] = lang
     if env:
         full_env.update(env)
-    completed = subprocess.run(argv, env=full_env, cwd=cwd, capture_output=True, timeout=timeout)
-    stderr = completed.stderr.decode("utf-8", "replace")
-    return Result(exit_code=completed.returncode,
-                  stdout=completed.stdout.decode("utf-8", "replace"),
+    return full_env
+
+
+def posix_result(returncode, stdout, stderr):
+    stderr = stderr.decode("utf-8", "replace")
+    return Result(exit_code=returncode, stdout=stdout.decode("utf-8", "replace"),
                   stderr=stderr, messages=[stderr] if stderr else [])
+
+
+def run_posix(argv, env=None, lang=None, timeout=120, cwd=None, display=None):
+    completed = subprocess.run(argv, env=posix_environment(env, lang, display), cwd=cwd,
+                               capture_output=True, timeout=timeout)
+    return posix_result(completed.returncode, completed.stdout, completed.stderr)
+
+
+class RunningPosix:
+    """A POSIX program started in the background, for tests that act on its windows."""
+
+    def __init__(self, argv, env=None, lang=None, cwd=None, display=None):
+        self.process = subprocess.Popen(argv, env=posix_environment(env, lang, display), cwd=cwd,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def running(self):
+        return self.process.poll() is None
+
+    def finish(self, timeout=60):
+        """Waits for the end (killing the program after timeout) and gives its result."""
+        try:
+            stdout, stderr = self.process.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.communicate()
+            raise
+        return posix_result(self.process.returncode, stdout, stderr)
 
 
 def xdotool(*args, display):

@@ -1,0 +1,93 @@
+#include "ui/anchored_layout.h"
+#include "ui/exception_window.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+TEST(DialogUnits, ScaleWithTheFontAndRound) {
+    EXPECT_EQ(dialogBaseUnits(364, 13).x, 7); // 14 per letter
+    EXPECT_EQ(dialogBaseUnits(365, 13).x, 7);
+    EXPECT_EQ(dialogBaseUnits(390, 16).x, 8); // 15 per letter rounds up
+    const PixelRect pixels = dialogUnitsToPixels({16, 54, 259, 156}, {6, 13});
+    EXPECT_EQ(pixels.left, 24);    // 16 * 6 / 4
+    EXPECT_EQ(pixels.top, 88);     // 54 * 13 / 8 = 87.75
+    EXPECT_EQ(pixels.right, 389);  // 259 * 6 / 4 = 388.5
+    EXPECT_EQ(pixels.bottom, 254); // 156 * 13 / 8 = 253.5
+}
+
+std::map<int32_t, PixelRect> byId(const std::vector<PlacedControl>& controls) {
+    std::map<int32_t, PixelRect> rects;
+    for (const PlacedControl& control : controls)
+        rects[control.id] = control.rect;
+    return rects;
+}
+
+// The exception dialog grown by 100 pixels each way, then made smaller than it opened.
+TEST(AnchoredLayout, ExceptionDialogFollowsItsAnchorTable) {
+    AnchoredLayout layout = javaExceptionLayout({8, 16}); // 2 pixels per unit each way
+    EXPECT_EQ(layout.initialWidth(), 550);
+    EXPECT_EQ(layout.initialHeight(), 484);
+    const std::map<int32_t, PixelRect> initial = byId(layout.controls());
+    ASSERT_EQ(initial.size(), 8u);
+
+    const struct {
+        int32_t id;
+        int32_t left, top, right, bottom; // moves of each edge
+    } grown[] = {
+        {ExceptionControl::frame, 0, 0, 100, 100},
+        {ExceptionControl::icon, 0, 0, 0, 0},
+        {ExceptionControl::heading, 0, 0, 100, 0},
+        {ExceptionControl::trace, 0, 0, 100, 100},
+        {ExceptionControl::instructions, 0, 100, 100, 100},
+        {ExceptionControl::warning, 0, 100, 100, 100},
+        {ExceptionControl::ignore, 100, 100, 100, 100},
+        {ExceptionControl::stop, 100, 100, 100, 100},
+    };
+    for (int round = 0; round < 2; ++round) { // repeated sizing does not accumulate
+        std::map<int32_t, PixelRect> now = byId(layout.arrange(650, 584));
+        for (const auto& g : grown) {
+            const PixelRect& before = initial.at(g.id);
+            const PixelRect& after = now.at(g.id);
+            EXPECT_EQ(after.left - before.left, g.left) << g.id;
+            EXPECT_EQ(after.top - before.top, g.top) << g.id;
+            EXPECT_EQ(after.right - before.right, g.right) << g.id;
+            EXPECT_EQ(after.bottom - before.bottom, g.bottom) << g.id;
+        }
+    }
+    const std::map<int32_t, PixelRect> shrunk = byId(layout.arrange(100, 50));
+    for (const auto& [id, rect] : initial) {
+        EXPECT_EQ(shrunk.at(id).left, rect.left) << id;
+        EXPECT_EQ(shrunk.at(id).bottom, rect.bottom) << id;
+        EXPECT_EQ(shrunk.at(id).right, rect.right) << id;
+    }
+    EXPECT_EQ(initial.at(ExceptionControl::stop).right, 518);  // 259 units
+    EXPECT_EQ(initial.at(ExceptionControl::stop).bottom, 448); // 224 units
+}
+
+TEST(ExceptionWindowRequest, CarriesTheLanguagesTextsAndTheWholeReport) {
+    const MessageLanguage* german = findMessageLanguage(0x0407);
+    ASSERT_NE(german, nullptr);
+    const std::string report = "java.lang.Error: Grüße\n\tat Main.main(Main.java:1)\n";
+    const WindowMessage request = exceptionWindowRequest(*german, report);
+    EXPECT_EQ(request.kind, "exception");
+    EXPECT_EQ(request.field("caption"), "Java-Ausnahme");
+    for (const char* key : {"group", "heading", "instructions", "warning", "ignore", "stop"}) {
+        EXPECT_EQ(request.field(key), german->dialogText(231, key)) << key;
+        EXPECT_FALSE(request.field(key).empty()) << key;
+    }
+    EXPECT_EQ(request.field("report"), report);
+    EXPECT_TRUE(encodeWindowMessage(request));
+}
+
+TEST(ExceptionWindowRequest, AReportTooLongForARequestIsCutAtAWholeCharacter) {
+    const std::string report = std::string(maxWindowValueSize - 1, 'x') + "€ and more";
+    const WindowMessage request =
+        exceptionWindowRequest(nearestMessageLanguage("en_US.UTF-8"), report);
+    EXPECT_EQ(request.field("report"), std::string(maxWindowValueSize - 1, 'x'));
+    EXPECT_TRUE(encodeWindowMessage(request)) << "still fits one request";
+}
+
+} // namespace

@@ -1,0 +1,18 @@
+#include "ui/gtk_api.h"
+#include "ui/window_host.h"
+
+WindowMessage showMessageWindow(const GtkApi& gtk, const WindowMessage& request) {
+    std::string text = displayableText(request.field("text"));
+    // The notice's text ends with a line feed on standard error; the box needs none.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    GtkWidget* dialog = gtk.gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                                   GTK_BUTTONS_OK, "%s", text.c_str());
+    gtk.gtk_window_set_title(GTK_WINDOW(dialog), displayableText(request.field("title")).c_str());
+    gtk.gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+    gtk.gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk.gtk_widget_destroy(dialog);
+    WindowMessage answer{"answer", {}};
+    answer.add("button", "ok");
+    return answer;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+// Inside the window process, and the channel both sides share. The window process reads one
+// request from its channel, shows the window of the request's kind and writes the answer.
+//
+// A window kind is one function in its own file: it gets the GTK table and the request, runs
+// the window until the user has answered and gives the answer. To add a kind, declare its
+// function here and add one line to the dispatch table in window_host_posix.cpp.
+
+#include "ui/window_request.h"
+
+#include <optional>
+
+struct GtkApi;
+
+// Reads one whole message; nullopt at the end of the channel, on an error, or for a frame that
+// is malformed or over its bounds.
+std::optional<WindowMessage> readWindowMessage(int channel);
+// Writes one whole message; false when it is over its bounds or the other side is gone.
+bool writeWindowMessage(int channel, const WindowMessage& message);
+
+// The window process's work on its channel; gives the exit status.
+int hostWindow(int channel);
+
+using WindowKindFunction = WindowMessage (*)(const GtkApi& gtk, const WindowMessage& request);
+
+// An error notice: fields "title" and "text"; answers {"button": "ok"}.
+WindowMessage showMessageWindow(const GtkApi& gtk, const WindowMessage& request);
+// The "Java Exception" dialog: fields of exceptionWindowRequest (ui/exception_window.h);
+// answers {"choice": "ignore" or "stop"}.
+WindowMessage showExceptionWindow(const GtkApi& gtk, const WindowMessage& request);

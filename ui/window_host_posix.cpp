@@ -1,0 +1,68 @@
+#include "ui/window_host.h"
+
+#include "ui/gtk_api.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct WindowKind {
+    std::string_view name;
+    WindowKindFunction show;
+};
+
+// One line per window kind.
+const WindowKind windowKinds[] = {
+    {"message", showMessageWindow},
+    {"exception", showExceptionWindow},
+};
+
+WindowKindFunction findWindowKind(std::string_view name) {
+    for (const WindowKind& kind : windowKinds)
+        if (kind.name == name)
+            return kind.show;
+    return nullptr;
+}
+
+// The launcher closes the channel when it no longer wants the window (or when it ends): the
+// window process then ends at once, whatever its window is doing.
+void endWhenChannelCloses(int channel) {
+    std::thread([channel] {
+        char byte;
+        for (;;) {
+            ssize_t count = read(channel, &byte, 1);
+            if (count == 0 || (count < 0 && errno != EINTR))
+                _exit(0);
+        }
+    }).detach();
+}
+
+WindowMessage showWindow(const WindowMessage& request, int channel) {
+    WindowKindFunction show = findWindowKind(request.kind);
+    if (!show)
+        return failedWindowAnswer("unknown window kind: " + request.kind);
+    GtkApi gtk;
+    std::string reason;
+    if (!loadGtkApi(gtk, reason))
+        return failedWindowAnswer(reason);
+    if (!gtk.gtk_init_check(nullptr, nullptr))
+        return failedWindowAnswer("GTK 3 could not open the display");
+    endWhenChannelCloses(channel);
+    return show(gtk, request);
+}
+
+} // namespace
+
+int hostWindow(int channel) {
+    std::optional<WindowMessage> request = readWindowMessage(channel);
+    if (!request)
+        return 1;
+    WindowMessage answer = showWindow(*request, channel);
+    if (isFailedWindowAnswer(answer))
+        std::fprintf(stderr, "No window can be shown: %s\n", answer.field("reason").c_str());
+    return writeWindowMessage(channel, answer) ? 0 : 1;
+}
