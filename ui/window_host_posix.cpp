@@ -1,5 +1,6 @@
 #include "ui/window_host.h"
 
+#include "splash/splash_window_host.h"
 #include "ui/gtk_api.h"
 
 #include <cerrno>
@@ -19,6 +20,7 @@ struct WindowKind {
 const WindowKind windowKinds[] = {
     {"message", showMessageWindow},
     {"exception", showExceptionWindow},
+    {"splash", showSplashWindow},
 };
 
 WindowKindFunction findWindowKind(std::string_view name) {
