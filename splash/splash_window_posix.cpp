@@ -12,7 +12,8 @@ class ProcessSplashWindow : public SplashWindow {
     explicit ProcessSplashWindow(std::unique_ptr<WindowProcess> process)
         : process_(std::move(process)) {}
 
-    void close() override { process_->end(); }
+    // The splash has nothing to answer: its process need not finish starting GTK to be ended.
+    void close() override { process_->endAtOnce(); }
     // No thread of this process shows the window.
     void* threadHandle() const override { return nullptr; }
     uint32_t threadId() const override { return 0; }
