@@ -8,6 +8,10 @@ std::string parentOf(const std::string& path, char separator) {
     return last == std::string::npos ? path : path.substr(0, last);
 }
 
+template <typename Function> Function entry(void* module, SymbolLookup lookup, const char* name) {
+    return reinterpret_cast<Function>(lookup(module, name));
+}
+
 const char* libraryFileName(PathStyle style) {
     return style == PathStyle::windows ? "splashscreen.dll" : "libsplashscreen.so";
 }
@@ -27,6 +31,16 @@ std::string nativeSplashLibraryPath(const std::string& vmLibraryPath, PathStyle 
 std::string findNativeSplashLibrary(const std::string& vmLibraryPath) {
     std::string path = nativeSplashLibraryPath(vmLibraryPath, hostPathStyle());
     return !path.empty() && nativeSplashLibraryExists(path) ? path : std::string();
+}
+
+NativeSplashEntries resolveNativeSplashEntries(void* module, SymbolLookup lookup) {
+    NativeSplashEntries entries;
+    entries.init = entry<decltype(entries.init)>(module, lookup, "SplashInit");
+    entries.loadFile = entry<decltype(entries.loadFile)>(module, lookup, "SplashLoadFile");
+    entries.setFileJarName =
+        entry<decltype(entries.setFileJarName)>(module, lookup, "SplashSetFileJarName");
+    entries.close = entry<decltype(entries.close)>(module, lookup, "SplashClose");
+    return entries;
 }
 
 bool runNativeSplashStart(const NativeSplashEntries& entries, const std::string& narrowImagePath,

@@ -40,6 +40,10 @@ bool runNativeSplashStart(const NativeSplashEntries& entries, const std::string&
 // Calls the recorded close entry once and forgets it.
 void closeNativeSplashLibrary(NativeSplashClose& closeSlot);
 
+// The four entries of a loaded library through the platform's symbol lookup.
+using SymbolLookup = void* (*)(void* module, const char* name);
+NativeSplashEntries resolveNativeSplashEntries(void* module, SymbolLookup lookup);
+
 // Platform side.
 bool nativeSplashLibraryExists(const std::string& path);
 // Loads the library (and what it needs of the runtime) and resolves the four entries; false

@@ -3,12 +3,6 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
-namespace {
-template <typename Function> Function entry(void* module, const char* name) {
-    return reinterpret_cast<Function>(dlsym(module, name));
-}
-} // namespace
-
 bool nativeSplashLibraryExists(const std::string& path) {
     struct stat status;
     return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
@@ -24,11 +18,7 @@ bool loadNativeSplashLibrary(const std::string& libraryPath, const std::string& 
     void* module = dlopen(libraryPath.c_str(), RTLD_NOW);
     if (module == nullptr)
         return false;
-    entries.init = entry<decltype(entries.init)>(module, "SplashInit");
-    entries.loadFile = entry<decltype(entries.loadFile)>(module, "SplashLoadFile");
-    entries.setFileJarName =
-        entry<decltype(entries.setFileJarName)>(module, "SplashSetFileJarName");
-    entries.close = entry<decltype(entries.close)>(module, "SplashClose");
+    entries = resolveNativeSplashEntries(module, dlsym);
     return true;
 }
 

@@ -12,8 +12,8 @@ struct FindTraits {
     static void release(HANDLE handle) { FindClose(handle); }
 };
 
-template <typename Function> Function entry(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+void* procAddress(void* module, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
 }
 
 } // namespace
@@ -30,11 +30,7 @@ bool loadNativeSplashLibrary(const std::string& libraryPath, const std::string&,
     HMODULE module = LoadLibraryW(toWide(libraryPath).c_str());
     if (module == nullptr)
         return false;
-    entries.init = entry<decltype(entries.init)>(module, "SplashInit");
-    entries.loadFile = entry<decltype(entries.loadFile)>(module, "SplashLoadFile");
-    entries.setFileJarName =
-        entry<decltype(entries.setFileJarName)>(module, "SplashSetFileJarName");
-    entries.close = entry<decltype(entries.close)>(module, "SplashClose");
+    entries = resolveNativeSplashEntries(module, procAddress);
     return true;
 }
 

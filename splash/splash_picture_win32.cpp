@@ -18,12 +18,6 @@ struct FileTraits {
     static void release(HANDLE handle) { CloseHandle(handle); }
 };
 
-struct DcTraits {
-    static HDC invalid() { return nullptr; }
-    static void release(HDC dc) { DeleteDC(dc); }
-};
-using UniqueDc = UniqueResource<DcTraits>;
-
 struct GlobalTraits {
     static HGLOBAL invalid() { return nullptr; }
     static void release(HGLOBAL block) { GlobalFree(block); }

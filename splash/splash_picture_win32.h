@@ -20,6 +20,12 @@ struct BitmapTraits {
 };
 using UniqueBitmap = UniqueResource<BitmapTraits>;
 
+struct DcTraits {
+    static HDC invalid() { return nullptr; }
+    static void release(HDC dc) { DeleteDC(dc); }
+};
+using UniqueDc = UniqueResource<DcTraits>; // a memory device context
+
 template <typename Interface> struct ComTraits {
     static Interface* invalid() { return nullptr; }
     static void release(Interface* object) { object->Release(); }

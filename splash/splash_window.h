@@ -1,8 +1,9 @@
 #pragma once
 
 // The launcher's own splash window. Windows: a thread of its own creates the window, paints it
-// and runs its message loop until it is told to quit. The object owns that thread and is
-// deleted by closeSplash once the thread has ended.
+// and runs its message loop until it is told to quit. POSIX: a window process shows it (no
+// display, no splash). The object owns that thread or process; closeSplash deletes it once the
+// window is gone.
 
 #include <atomic>
 #include <cstdint>

@@ -34,11 +34,6 @@ class ComApartment {
     bool initialized_;
 };
 
-struct DcTraits {
-    static HDC invalid() { return nullptr; }
-    static void release(HDC dc) { DeleteDC(dc); }
-};
-
 // What the window reaches through its user data: the bitmap it paints, and the launcher's
 // record of its handle, cleared as soon as the window is gone so that no error box is given a
 // dead owner.
@@ -52,7 +47,7 @@ void paint(HWND window, const SplashSurface& surface) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     BITMAP size{};
-    UniqueResource<DcTraits> memory(CreateCompatibleDC(dc));
+    UniqueDc memory(CreateCompatibleDC(dc));
     if (memory && GetObjectW(surface.bitmap.get(), sizeof(size), &size) != 0) {
         HGDIOBJ old = SelectObject(memory.get(), surface.bitmap.get());
         BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, memory.get(), 0, 0, SRCCOPY);
@@ -117,7 +112,7 @@ bool registerSplashClass(bool shadow) {
 // Per-pixel alpha: the picture is handed to the system once and composed by it from then on.
 void showAlphaPicture(HWND window, HBITMAP bitmap, SplashPosition position, SIZE size) {
     HDC screen = GetDC(nullptr);
-    UniqueResource<DcTraits> memory(CreateCompatibleDC(screen));
+    UniqueDc memory(CreateCompatibleDC(screen));
     if (memory) {
         HGDIOBJ old = SelectObject(memory.get(), bitmap);
         POINT destination{position.left, position.top};

@@ -1,6 +1,7 @@
 """Pictures for the splash tests, written with the standard library (BMP, PNG) or converted by
 ImageMagick (JPEG and the rest), and the screen of an X display read back as pixels."""
 
+import os
 import struct
 import subprocess
 import zlib
@@ -57,6 +58,23 @@ def write_png(path, width, height, pixel):
         f.write(b"\x89PNG\r\n\x1a\n" +
                 chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
                 chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+def make_picture(folder, name, width, height, alpha_corners=False):
+    """The quadrants picture as the file folder/name, its format from the name's extension
+    (JPEG and others through ImageMagick, at quality 95). Returns the path and the pixel
+    function."""
+    pixel = quadrants(width, height, alpha_corners)
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, name)
+    if name.endswith(".png"):
+        write_png(path, width, height, pixel)
+    else:
+        bmp = os.path.splitext(path)[0] + ".bmp"
+        write_bmp(bmp, width, height, pixel)
+        if not name.endswith(".bmp"):
+            convert(bmp, path, "-quality", "95")
+    return path, pixel
 
 
 def convert(source, target, *options):

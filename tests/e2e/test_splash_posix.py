@@ -44,16 +44,7 @@ class SplashOnLinux(unittest.TestCase):
         return self.display.xdotool("search", "--onlyvisible", "--name", "^%s$" % TITLE).split()
 
     def picture(self, name, width, height, alpha_corners=False):
-        pixel = pictures.quadrants(width, height, alpha_corners)
-        path = os.path.join(self.folder, name)
-        if name.endswith(".png"):
-            pictures.write_png(path, width, height, pixel)
-        else:
-            bmp = os.path.splitext(path)[0] + ".bmp"
-            pictures.write_bmp(bmp, width, height, pixel)
-            if not name.endswith(".bmp"):
-                pictures.convert(bmp, path, "-quality", "95")
-        return path, pixel
+        return pictures.make_picture(self.folder, name, width, height, alpha_corners)
 
     def probe(self, picture, prefer_native=None, runtime=None, application_section=""):
         display = "[Display]\nSplash Screen=%s\n" % picture

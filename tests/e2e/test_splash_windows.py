@@ -98,18 +98,7 @@ class SplashWindowUnderWine(unittest.TestCase):
         return app
 
     def picture(self, name, width, height, alpha_corners=False):
-        pixel = pictures.quadrants(width, height, alpha_corners)
-        folder = os.path.join(build_dir(), "splash-pictures")
-        os.makedirs(folder, exist_ok=True)
-        path = os.path.join(folder, name)
-        if name.endswith(".png"):
-            pictures.write_png(path, width, height, pixel)
-        else:
-            bmp = os.path.splitext(path)[0] + ".bmp"
-            pictures.write_bmp(bmp, width, height, pixel)
-            if not name.endswith(".bmp"):
-                pictures.convert(bmp, path, "-quality", "95")
-        return path, pixel
+        return pictures.make_picture(os.path.join(build_dir(), "splash-pictures"), name, width, height, alpha_corners)
 
     def assert_splash_window(self, window, size, layered=False, shadow=False):
         width, height = size
