@@ -8,10 +8,12 @@ struct ExceptionWindow {
     const GtkApi& gtk;
     AnchoredLayout layout;
     std::vector<GtkWidget*> widgets; // in the order of the layout's controls
-    std::string choice = "stop";
+    const char* choice = nullptr;    // the first answer; later ones are too late
 };
 
 void finish(ExceptionWindow& window, const char* choice) {
+    if (window.choice)
+        return;
     window.choice = choice;
     window.gtk.gtk_main_quit();
 }
@@ -139,15 +141,10 @@ size_t indexOf(const AnchoredLayout& layout, int32_t id) {
     return controls.size();
 }
 
-} // namespace
-
-WindowMessage showExceptionWindow(const GtkApi& gtk, const WindowMessage& request) {
-    GtkWidget* dialog = gtk.gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk.gtk_window_set_title(GTK_WINDOW(dialog), displayableText(request.field("caption")).c_str());
-    ExceptionWindow window{gtk, javaExceptionLayout(measureBaseUnits(gtk, dialog)), {}};
-
+// The controls in a fixed container, each where the layout puts it at the initial size.
+GtkWidget* addControls(ExceptionWindow& window, const WindowMessage& request) {
+    const GtkApi& gtk = window.gtk;
     GtkWidget* fixed = gtk.gtk_fixed_new();
-    gtk.gtk_container_add(GTK_CONTAINER(dialog), fixed);
     for (const PlacedControl& control : window.layout.controls()) {
         GtkWidget* widget = makeControl(window, control.id, request);
         gtk.gtk_widget_set_size_request(widget, control.rect.width(), control.rect.height());
@@ -155,27 +152,43 @@ WindowMessage showExceptionWindow(const GtkApi& gtk, const WindowMessage& reques
         window.widgets.push_back(widget);
     }
     connect(gtk, fixed, "size-allocate", G_CALLBACK(onResize), window, G_CONNECT_AFTER);
-    connect(gtk, dialog, "delete-event", G_CALLBACK(onDelete), window);
-    connect(gtk, dialog, "key-press-event", G_CALLBACK(onKey), window);
+    return fixed;
+}
 
-    // Opens at the template's size, never gets smaller, Ignore is the default button.
-    const int32_t width = window.layout.initialWidth(), height = window.layout.initialHeight();
-    gtk.gtk_window_set_default_size(GTK_WINDOW(dialog), width, height);
+// Opens at the initial size, centred, and never gets smaller than that.
+void sizeAndPlace(const GtkApi& gtk, GtkWindow* dialog, const AnchoredLayout& layout) {
+    const int32_t width = layout.initialWidth(), height = layout.initialHeight();
+    gtk.gtk_window_set_default_size(dialog, width, height);
     GdkGeometry minimum{};
     minimum.min_width = width;
     minimum.min_height = height;
-    gtk.gtk_window_set_geometry_hints(GTK_WINDOW(dialog), nullptr, &minimum, GDK_HINT_MIN_SIZE);
+    gtk.gtk_window_set_geometry_hints(dialog, nullptr, &minimum, GDK_HINT_MIN_SIZE);
     if (std::optional<PixelPoint> position = centredOnWorkArea(gtk, width, height))
-        gtk.gtk_window_move(GTK_WINDOW(dialog), position->x, position->y);
+        gtk.gtk_window_move(dialog, position->x, position->y);
+}
+
+} // namespace
+
+WindowMessage showExceptionWindow(const GtkApi& gtk, const WindowMessage& request) {
+    GtkWidget* dialog = gtk.gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk.gtk_window_set_title(GTK_WINDOW(dialog), displayableText(request.field("caption")).c_str());
+    ExceptionWindow window{gtk, javaExceptionLayout(measureBaseUnits(gtk, dialog)), {}, nullptr};
+    gtk.gtk_container_add(GTK_CONTAINER(dialog), addControls(window, request));
+    connect(gtk, dialog, "delete-event", G_CALLBACK(onDelete), window);
+    connect(gtk, dialog, "key-press-event", G_CALLBACK(onKey), window);
+    sizeAndPlace(gtk, GTK_WINDOW(dialog), window.layout);
+
+    // Ignore is the default button and has the focus, so Enter chooses it.
     GtkWidget* ignore = window.widgets.at(indexOf(window.layout, ExceptionControl::ignore));
     gtk.gtk_widget_set_can_default(ignore, TRUE);
     gtk.gtk_window_set_default(GTK_WINDOW(dialog), ignore);
     gtk.gtk_widget_show_all(dialog);
     gtk.gtk_widget_grab_focus(ignore);
+    gtk.gtk_window_present(GTK_WINDOW(dialog));
 
     gtk.gtk_main();
     gtk.gtk_widget_destroy(dialog);
     WindowMessage answer{"answer", {}};
-    answer.add("choice", window.choice);
+    answer.add("choice", window.choice ? window.choice : "stop");
     return answer;
 }

@@ -47,6 +47,7 @@
     F(gtk_widget_size_allocate)                                                                    \
     F(gtk_window_move)                                                                             \
     F(gtk_window_new)                                                                              \
+    F(gtk_window_present)                                                                          \
     F(gtk_window_set_default)                                                                      \
     F(gtk_window_set_default_size)                                                                 \
     F(gtk_window_set_geometry_hints)                                                               \

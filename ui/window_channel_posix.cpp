@@ -7,9 +7,11 @@
 
 namespace {
 
-bool readExactly(int channel, char* data, size_t size) {
+// Repeats transfer (a read or a send of up to n bytes at p) until all size bytes went through;
+// false at the end of the channel or on an error.
+template <typename Transfer> bool transferAll(char* data, size_t size, Transfer transfer) {
     while (size > 0) {
-        ssize_t count = read(channel, data, size);
+        ssize_t count = transfer(data, size);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
@@ -18,6 +20,10 @@ bool readExactly(int channel, char* data, size_t size) {
         size -= static_cast<size_t>(count);
     }
     return true;
+}
+
+bool readExactly(int channel, char* data, size_t size) {
+    return transferAll(data, size, [channel](char* p, size_t n) { return read(channel, p, n); });
 }
 
 } // namespace
@@ -43,17 +49,7 @@ bool writeWindowMessage(int channel, const WindowMessage& message) {
     std::optional<std::string> frame = encodeWindowMessage(message);
     if (!frame)
         return false;
-    const char* data = frame->data();
-    size_t size = frame->size();
-    while (size > 0) {
-        // A closed other side gives an error here, never SIGPIPE.
-        ssize_t count = send(channel, data, size, MSG_NOSIGNAL);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        data += count;
-        size -= static_cast<size_t>(count);
-    }
-    return true;
+    // A closed other side gives an error here, never SIGPIPE.
+    return transferAll(frame->data(), frame->size(),
+                       [channel](char* p, size_t n) { return send(channel, p, n, MSG_NOSIGNAL); });
 }

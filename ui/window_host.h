@@ -5,7 +5,9 @@
 //
 // A window kind is one function in its own file: it gets the GTK table and the request, runs
 // the window until the user has answered and gives the answer. To add a kind, declare its
-// function here and add one line to the dispatch table in window_host_posix.cpp.
+// function here and add one line to the dispatch table in window_host_posix.cpp. A window
+// that stays until the launcher ends it (WindowProcess::end) need not return: the process ends
+// as soon as the launcher closes the channel.
 
 #include "ui/window_request.h"
 

@@ -55,11 +55,33 @@ struct SpawnActions {
     SpawnActions& operator=(const SpawnActions&) = delete;
 };
 
+// The Java VM blocks and handles signals in its own way; the window process starts with none
+// blocked and every signal at its default.
+struct SpawnAttributes {
+    posix_spawnattr_t attributes;
+    SpawnAttributes() { posix_spawnattr_init(&attributes); }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+
+    bool resetSignals() {
+        sigset_t none, all;
+        sigemptyset(&none);
+        sigfillset(&all);
+        return posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
+               posix_spawnattr_setsigdefault(&attributes, &all) == 0 &&
+               posix_spawnattr_setflags(&attributes,
+                                        POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+    }
+};
+
 // Starts this executable again with its end of the channel as standard input and standard
 // output discarded; the process id, or -1.
 pid_t spawnWindowProcess(int childChannel) {
     SpawnActions spawn;
-    if (posix_spawn_file_actions_adddup2(&spawn.actions, childChannel, STDIN_FILENO) != 0 ||
+    SpawnAttributes attributes;
+    if (!attributes.resetSignals() ||
+        posix_spawn_file_actions_adddup2(&spawn.actions, childChannel, STDIN_FILENO) != 0 ||
         posix_spawn_file_actions_addopen(&spawn.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0) !=
             0)
         return -1;
@@ -71,7 +93,8 @@ pid_t spawnWindowProcess(int childChannel) {
     char program[] = "/proc/self/exe";
     char* argv[] = {program, nullptr};
     pid_t processId = -1;
-    if (posix_spawn(&processId, program, &spawn.actions, nullptr, argv, envp.data()) != 0)
+    if (posix_spawn(&processId, program, &spawn.actions, &attributes.attributes, argv,
+                    envp.data()) != 0)
         return -1;
     return processId;
 }
@@ -110,6 +133,9 @@ void runAsWindowProcessIfMarked() {
     // window processes.
     unsetenv(windowProcessMark);
     if (marked && standardInputIsSocket()) {
+        // Descriptors the launcher left open (files, pipes, the Java program's sockets) are not
+        // the window's: holding them would keep their other ends from seeing them close.
+        closefrom(STDERR_FILENO + 1);
         const int status = hostWindow(STDIN_FILENO);
         std::fflush(nullptr);
         _exit(status);

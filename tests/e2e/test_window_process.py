@@ -54,8 +54,9 @@ class WindowTest(unittest.TestCase):
         except TimeoutError:
             running.process.kill()
             result = running.finish()
-            self.fail("no %r window; the program said %r %r" % (title, result.stdout,
-                                                                result.stderr[-2000:]))
+            server = self.display.run("xdpyinfo", text=True)
+            self.fail("no %r window; the program said %r %r; xdpyinfo said %r %r" % (
+                title, result.stdout, result.stderr[-2000:], server.stdout[:300], server.stderr))
 
     def click_at_units(self, window, units):
         _, _, width, height = self.display.geometry(window)
@@ -127,7 +128,7 @@ class ExceptionDialog(WindowTest):
         window = self.find_dialog(running)
         os.kill(self.display.process_id(window), signal.SIGKILL)
         result = running.finish(timeout=30)
-        self.assertEqual(result.stdout, "stop\n")
+        self.assertEqual((result.exit_code, result.stdout), (0, "stop\n"), "reaped, no child left")
         self.assertEqual(result.stderr, REPORT, "nobody saw the report: it is kept on stderr")
 
 

@@ -10,12 +10,14 @@ import time
 
 
 class XvfbDisplay:
+    # -noreset: by default the server resets whenever its last client leaves, and refuses
+    # connections meanwhile, so a window opened right after another one closed could fail.
     def __init__(self, width=1280, height=1024):
         self.width, self.height = width, height
         read_end, write_end = os.pipe()
         self.server = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as reader:

@@ -1,15 +1,18 @@
 // Shows the "Java Exception" dialog for the report text in the file named by the first
 // argument, as the launcher would for an uncaught throwable, and prints the answer
-// ("ignore" or "stop") on standard output.
+// ("ignore" or "stop") on standard output. Exit status 3 when a child process (a window
+// process, running or not yet reaped) is left afterwards.
 
 #include "ui/exception_dialog.h"
 #include "ui/window_process.h"
 
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/wait.h>
 
 int main(int argc, char** argv) {
     runAsWindowProcessIfMarked();
@@ -25,5 +28,6 @@ int main(int argc, char** argv) {
     }
     const std::string report{std::istreambuf_iterator<char>(file), {}};
     std::puts(runExceptionDialog(report) == ExceptionChoice::ignore ? "ignore" : "stop");
-    return 0;
+    const bool noChildLeft = waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD;
+    return noChildLeft ? 0 : 3;
 }
