@@ -5,7 +5,9 @@
 #   2. the Linux start up to the VM step against the floor host, with instruction counts,
 #   3. the whole Java start: launcher, java, jpackage, the floor host (and on a second thread),
 #      with the phases of each,
-#   4. launcher.exe up to the VM step under Wine against empty Win32 programs.
+#   4. launcher.exe up to the VM step under Wine against empty Win32 programs,
+#   5. the splash on Linux under Xvfb: until the picture shows (against java -splash:) and the
+#      whole start with and without a splash.
 # Not part of the test pass. BENCH_ROUNDS sets the rounds of the whole start (default 60);
 # BENCH_QUICK=1 makes every part short (a smoke run, figures too noisy to quote).
 set -euo pipefail
@@ -21,8 +23,9 @@ google=()
 vm_step=300
 wine=40
 phases=40
+splash=30
 if [ "${BENCH_QUICK:-0}" = 1 ]; then
-  rounds=5 vm_step=20 wine=5 phases=5
+  rounds=5 vm_step=20 wine=5 phases=5 splash=3
   google=(--benchmark_min_time=0.05)
 fi
 
@@ -38,3 +41,6 @@ python3 bench/start_benchmark.py --launcher "$build/launcher" --rounds "$rounds"
 echo
 echo "== 4. Under Wine: launcher.exe up to the VM step"
 python3 bench/wine_start_benchmark.py --build "$build" --rounds "$wine"
+echo
+echo "== 5. The splash on Linux"
+python3 bench/splash_benchmark.py --launcher "$build/launcher" --rounds "$splash"
