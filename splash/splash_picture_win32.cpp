@@ -23,9 +23,6 @@ struct GlobalTraits {
     static void release(HGLOBAL block) { GlobalFree(block); }
 };
 
-// A file larger than this is not taken for a splash picture: reading it whole would only
-// exhaust memory.
-constexpr LONGLONG maximumPictureFileSize = 256LL * 1024 * 1024;
 constexpr int himetricPerInch = 2540;
 
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
@@ -33,7 +30,8 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
                                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                                 nullptr));
     LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > maximumPictureFileSize)
+    if (!file || !GetFileSizeEx(file.get(), &size) ||
+        static_cast<uint64_t>(size.QuadPart) > maximumSplashPictureSize)
         return false;
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;

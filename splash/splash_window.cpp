@@ -19,7 +19,27 @@ SplashPosition centredSplashPosition(int32_t screenWidth, int32_t screenHeight, 
     return {half(int64_t{screenWidth} - width), half(int64_t{screenHeight} - height)};
 }
 
+const char* splashPictureFormat(const unsigned char* data, size_t size) {
+    struct Signature {
+        const char* format;
+        const char* bytes;
+        size_t length;
+    };
+    static const Signature signatures[] = {
+        {"png", "\x89PNG\r\n\x1A\n", 8},
+        {"jpeg", "\xFF\xD8\xFF", 3},
+        {"gif", "GIF87a", 6},
+        {"gif", "GIF89a", 6},
+        {"bmp", "BM", 2},
+        {"ico", "\0\0\x01\0", 4},
+    };
+    for (const Signature& signature : signatures)
+        if (size >= signature.length && std::memcmp(data, signature.bytes, signature.length) == 0)
+            return signature.format;
+    return nullptr;
+}
+
 bool isPngData(const unsigned char* data, size_t size) {
-    static const unsigned char signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    return size >= sizeof(signature) && std::memcmp(data, signature, sizeof(signature)) == 0;
+    const char* format = splashPictureFormat(data, size);
+    return format != nullptr && std::strcmp(format, "png") == 0;
 }

@@ -44,5 +44,12 @@ struct SplashPosition {
 SplashPosition centredSplashPosition(int32_t screenWidth, int32_t screenHeight, int32_t width,
                                      int32_t height);
 
+// The picture format that the bytes start with: "png", "jpeg", "gif", "bmp" or "ico" (the
+// decoders' names for them); null for anything else.
+const char* splashPictureFormat(const unsigned char* data, size_t size);
 // True when the bytes start with the PNG signature.
 bool isPngData(const unsigned char* data, size_t size);
+
+// A splash picture file larger than this is taken for no picture: reading it whole would only
+// exhaust memory.
+constexpr uint64_t maximumSplashPictureSize = 256ull * 1024 * 1024;

@@ -9,6 +9,8 @@
 #include "ui/gtk_api.h"
 
 #include <dlfcn.h>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -19,13 +21,18 @@ namespace {
     F(cairo_set_source_rgba)                                                                       \
     F(cairo_surface_destroy)                                                                       \
     F(g_error_free)                                                                                \
+    F(g_object_unref)                                                                              \
     F(gdk_cairo_region_create_from_surface)                                                        \
     F(gdk_cairo_set_source_pixbuf)                                                                 \
     F(gdk_cairo_surface_create_from_pixbuf)                                                        \
     F(gdk_monitor_get_geometry)                                                                    \
     F(gdk_pixbuf_get_height)                                                                       \
     F(gdk_pixbuf_get_width)                                                                        \
-    F(gdk_pixbuf_new_from_file)                                                                    \
+    F(gdk_pixbuf_loader_close)                                                                     \
+    F(gdk_pixbuf_loader_get_pixbuf)                                                                \
+    F(gdk_pixbuf_loader_new)                                                                       \
+    F(gdk_pixbuf_loader_new_with_type)                                                             \
+    F(gdk_pixbuf_loader_write)                                                                     \
     F(gdk_screen_get_rgba_visual)                                                                  \
     F(gdk_screen_is_composited)                                                                    \
     F(gtk_widget_get_screen)                                                                       \
@@ -103,6 +110,46 @@ GdkRectangle primaryMonitorArea(const GtkApi& gtk, const SplashGtk& splash) {
     return area;
 }
 
+std::string readPictureFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes;
+    char buffer[65536];
+    while (file && bytes.size() <= maximumSplashPictureSize) {
+        file.read(buffer, sizeof(buffer));
+        bytes.append(buffer, static_cast<size_t>(file.gcount()));
+    }
+    return bytes.size() <= maximumSplashPictureSize ? bytes : std::string();
+}
+
+// Decodes the picture; null when it is none. A format known by its first bytes goes straight
+// to its decoder, which spares GdkPixbuf's detection through GIO (tens of milliseconds).
+GdkPixbuf* loadPicture(const SplashGtk& gtk, const std::string& path) {
+    std::string bytes = readPictureFile(path);
+    if (bytes.empty())
+        return nullptr;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const char* format = splashPictureFormat(data, bytes.size());
+    GError* error = nullptr;
+    GdkPixbufLoader* loader =
+        format ? gtk.gdk_pixbuf_loader_new_with_type(format, &error) : gtk.gdk_pixbuf_loader_new();
+    if (!loader) {
+        if (error)
+            gtk.g_error_free(error);
+        return nullptr;
+    }
+    bool complete = gtk.gdk_pixbuf_loader_write(loader, data, bytes.size(), &error);
+    // Closing is needed even after a failed write; its own error is then of no interest.
+    complete = gtk.gdk_pixbuf_loader_close(loader, complete ? &error : nullptr) && complete;
+    if (error)
+        gtk.g_error_free(error);
+    if (!complete) {
+        gtk.g_object_unref(loader);
+        return nullptr;
+    }
+    // The loader owns the picture and is kept with it: the window process ends with the window.
+    return gtk.gdk_pixbuf_loader_get_pixbuf(loader);
+}
+
 WindowMessage nothingShown() {
     return WindowMessage{"answer", {}};
 }
@@ -119,14 +166,10 @@ WindowMessage showSplashWindow(const GtkApi& gtk, const WindowMessage& request) 
     SplashGtk splash;
     if (!loadSplashGtk(splash))
         return nothingShown();
-    GError* error = nullptr;
-    GdkPixbuf* picture = splash.gdk_pixbuf_new_from_file(request.field("image").c_str(), &error);
+    GdkPixbuf* picture = loadPicture(splash, request.field("image"));
     // A picture that cannot be read shows nothing, and nothing is said.
-    if (!picture) {
-        if (error)
-            splash.g_error_free(error);
+    if (!picture)
         return nothingShown();
-    }
     int width = splash.gdk_pixbuf_get_width(picture);
     int height = splash.gdk_pixbuf_get_height(picture);
     GtkWidget* window = gtk.gtk_window_new(GTK_WINDOW_TOPLEVEL);

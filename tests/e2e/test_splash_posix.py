@@ -87,7 +87,8 @@ class SplashOnLinux(unittest.TestCase):
     def test_each_format_shows_centred_with_its_pixels_while_main_runs(self):
         for name, width, height, alpha, tolerance in (
                 ("splash.png", 300, 200, True, 0), ("splash.jpg", 320, 240, False, 24),
-                ("splash.bmp", 400, 300, False, 0), ("splash.gif", 200, 100, False, 0)):
+                ("splash.bmp", 400, 300, False, 0), ("splash.gif", 200, 100, False, 0),
+                ("splash.ico", 120, 80, False, 0)):
             with self.subTest(picture=name):
                 path, pixel = self.picture(name, width, height, alpha_corners=alpha)
                 app = self.probe(path)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 namespace {
 
@@ -32,12 +33,30 @@ TEST(SplashPosition, CentredWithTruncatingDivision) {
     }
 }
 
-TEST(SplashPictureFormat, PngIsKnownByItsSignature) {
-    const unsigned char png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0};
-    const unsigned char bmp[] = {'B', 'M', 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_TRUE(isPngData(png, sizeof(png)));
-    EXPECT_FALSE(isPngData(png, 7));
-    EXPECT_FALSE(isPngData(bmp, sizeof(bmp)));
+TEST(SplashPictureFormat, KnownByTheFirstBytes) {
+    struct Case {
+        std::string bytes;
+        const char* format;
+    };
+    const Case cases[] = {
+        {std::string("\x89PNG\r\n\x1A\n\0", 9), "png"},
+        {"\x89PNG\r\n\x1A", nullptr}, // cut short
+        {"\xFF\xD8\xFF\xE0", "jpeg"},
+        {"GIF89a..", "gif"},
+        {"GIF87a", "gif"},
+        {"GIF88a", nullptr},
+        {"BM\x36\0", "bmp"},
+        {std::string("\0\0\x01\0\x01\0", 6), "ico"},
+        {std::string("\0\0\x02\0", 4), nullptr}, // a cursor
+        {"", nullptr},
+        {"<svg", nullptr},
+    };
+    for (const Case& c : cases) {
+        const auto* data = reinterpret_cast<const unsigned char*>(c.bytes.data());
+        const char* format = splashPictureFormat(data, c.bytes.size());
+        EXPECT_STREQ(format, c.format) << c.bytes;
+        EXPECT_EQ(isPngData(data, c.bytes.size()), c.format && std::string(c.format) == "png");
+    }
 }
 
 } // namespace
