@@ -57,12 +57,18 @@ def compiler():
     raise RuntimeError("no MinGW-w64 compiler")
 
 
-def prepare(work, windows_build):
+def build_empty_programs(work):
+    """The empty Win32 program, and the same linked with user32: name -> path."""
     empties = {}
     for name, defines in (("empty", []), ("user32", ["-DWITH_USER32"])):
         empties[name] = os.path.join(work, name + ".exe")
         run([compiler(), "-O2", "-municode", "-mwindows", "-static", "-o", empties[name]] +
             defines + [os.path.join(HERE, "empty_win32.c")])
+    return empties
+
+
+def prepare(work, windows_build):
+    empties = build_empty_programs(work)
 
     app = os.path.join(work, "app")
     library = os.path.join(app, "jre", "bin", "server", "jvm.dll")

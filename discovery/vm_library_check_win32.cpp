@@ -42,7 +42,10 @@ bool isX86VmLibrary(const std::string& path) {
     if (!file)
         return false;
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size))
+    // A file larger than the address space (of a 32-bit process) is never mapped whole, and
+    // its size would not fit the length handed on.
+    if (!GetFileSizeEx(file.get(), &size) ||
+        static_cast<unsigned long long>(size.QuadPart) > static_cast<SIZE_T>(-1))
         return false;
     // An empty file cannot be mapped; it is no image either.
     UniqueResource<MappingTraits> mapping(

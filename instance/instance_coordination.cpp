@@ -1,15 +1,45 @@
 #include "instance/instance_coordination.h"
 
+#include "instance/instance_session.h"
 #include "launch/launcher.h"
+#include "support/paths.h"
 
-bool setUpInstanceCoordination(Launcher&) {
-    return true;
+bool setUpInstanceCoordination(Launcher& launcher) {
+    if (launcher.isService)
+        launcher.singleInstance = false;
+    std::string path;
+    if (!launcher.singleInstance || !modulePath(path)) {
+        launcher.singleInstance = false;
+        return true;
+    }
+    auto session = std::make_unique<InstanceSession>();
+    bool started = session->start(path, launcher.mainArguments);
+    launcher.singleInstance = session->role() != InstanceRole::off;
+    launcher.isPrimaryInstance = session->role() == InstanceRole::primary;
+    // A program that ends the process through System.exit never returns to the launch
+    // sequence; the VM's exit hook hands its code on instead.
+    if (launcher.isPrimaryInstance && launcher.hookListener == nullptr)
+        launcher.hookListener = session.get();
+    launcher.instanceSession = std::move(session);
+    return started;
 }
 
-int waitForPrimary(Launcher&) {
-    return exitCodeSuccess;
+int waitForPrimary(Launcher& launcher) {
+    return launcher.instanceSession->waitForPrimary();
 }
 
-void signalMainStarted(Launcher&) {}
+void signalMainStarted(Launcher& launcher) {
+    if (!launcher.isPrimaryInstance)
+        return;
+    bool detach = !(launcher.ibmRuntimeAdmitted || launcher.ibmRuntimeFavored);
+    launcher.instanceSession->mainStarted({launcher.javaVM, launcher.mainClassName, detach});
+}
 
-void shutDownInstanceCoordination(Launcher&) {}
+void shutDownInstanceCoordination(Launcher& launcher, int exitCode) {
+    if (!launcher.instanceSession)
+        return;
+    if (launcher.hookListener == launcher.instanceSession.get())
+        launcher.hookListener = nullptr;
+    launcher.instanceSession->end(exitCode);
+    launcher.instanceSession.reset();
+}

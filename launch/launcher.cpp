@@ -2,11 +2,13 @@
 
 #include "discovery/runtime_search.h"
 #include "instance/instance_coordination.h"
+#include "instance/instance_session.h"
 #include "launch/pair_product.h"
 #include "launch/process_environment.h"
 #include "launch/settings.h"
 #include "splash/splash.h"
 #include "splash/splash_window.h"
+#include "vmhost/class_data_cache.h"
 #include "vmhost/vm_host.h"
 
 #include <algorithm>
@@ -30,7 +32,7 @@ Launcher* Launcher::instance() {
 
 int Launcher::launch() {
     int result = initialize() ? run() : exitCodeFailure;
-    shutdown();
+    shutdown(result);
     return result;
 }
 
@@ -67,10 +69,15 @@ int Launcher::run() {
     return exitCodeFailure;
 }
 
-void Launcher::shutdown() {
+void Launcher::shutdown(int exitCode) {
     closeSplash(*this);
     destroyVm(*this);
-    shutDownInstanceCoordination(*this);
+    if (classDataPublisher) {
+        classDataPublisher->publish();
+        hookListener = classDataPublisher->next();
+        classDataPublisher.reset();
+    }
+    shutDownInstanceCoordination(*this, exitCode);
     closeNativeSplash(*this);
     releaseAll();
 }
@@ -87,4 +94,5 @@ void Launcher::releaseAll() {
     vmOptions.clear();
     preferredVersions.clear();
     splashWindow.reset();
+    classDataPublisher.reset();
 }

@@ -16,6 +16,8 @@
 
 struct JavaVM_;
 struct JNIEnv_;
+class ClassDataPublisher;
+class InstanceSession;
 class SplashWindow;
 class VmHookListener;
 
@@ -41,8 +43,8 @@ class Launcher {
     bool initialize();
     // Only after a successful initialize; returns the process exit code.
     int run();
-    // Always, after initialize (and run when it ran).
-    void shutdown();
+    // Always, after initialize (and run when it ran); exitCode is the process's exit code.
+    void shutdown(int exitCode);
 
     // The whole sequence as the entry point runs it: initialize ? run : -1, then shutdown.
     int launch();
@@ -81,11 +83,10 @@ class Launcher {
     std::vector<std::string> preferredVersions;
     std::string jrePath;
     std::string libraryPath;
-    void* singleInstanceBlock = nullptr;
-    OsHandle singleInstanceMapping = nullptr;
-    OsHandle listenerThread = nullptr;
+    // The shared block, the listener and the main-started signal of single-instance mode.
+    std::unique_ptr<InstanceSession> instanceSession;
     bool isPrimaryInstance = false;
-    bool singleInstance = false;
+    bool singleInstance = false; // "Single Instance" is "yes", until coordination turns it off
     std::string outputFile;
     std::string errorFile;
     bool outputAppend = false;
@@ -98,10 +99,11 @@ class Launcher {
     bool overrideWorkingDir = false;
     uint64_t mainStackSize = 0;
     void (*nativeSplashClose)() = nullptr;
-    OsHandle mainStartedEvent = nullptr;
     bool usePairedLauncher = false;
     void* createJavaVmEntry = nullptr;    // JNI_CreateJavaVM
     void* defaultInitArgsEntry = nullptr; // JNI_GetDefaultJavaVMInitArgs
+    // The class-data archive this start's VM writes, when it writes one.
+    std::unique_ptr<ClassDataPublisher> classDataPublisher;
 
   private:
     bool hasNoSplashArgument() const;

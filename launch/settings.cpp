@@ -117,6 +117,7 @@ bool loadSettings(Launcher& launcher, const SettingsContext& context) {
     launcher.minVersion = minimumVersionSetting(runtimeValue(Key::minimumVersion));
     launcher.maxVersion = maximumVersionSetting(runtimeValue(Key::maximumVersion));
     launcher.isService = applicationValue(Key::applicationType) == "service";
+    launcher.singleInstance = applicationValue(Key::singleInstance) == "yes";
     splitString(runtimeValue(Key::preferredVersions), ";", launcher.preferredVersions);
     launcher.jrePath = jrePathSetting(launcher, context, settings);
     launcher.jvmType = jvmTypeSetting(runtimeValue(Key::jvmType));

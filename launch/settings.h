@@ -46,6 +46,7 @@ constexpr char mainClass[] = "Main Class";
 constexpr char systemPath[] = "System Path";
 constexpr char libraryPath[] = "Library Path";
 constexpr char virtualMachineParameters[] = "Virtual Machine Parameters";
+constexpr char classDataCache[] = "Class Data Cache";
 // Application (layered)
 constexpr char applicationType[] = "Application Type";
 constexpr char failureCheck[] = "Failure Check";

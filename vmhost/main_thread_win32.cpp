@@ -24,6 +24,10 @@ struct HandleTraits {
 } // namespace
 
 uint32_t runOnNewThread(uint64_t stackSize, ThreadWork work, void* argument) {
+    // A size past the address space (a 32-bit process) cannot be reserved; cut to SIZE_T it
+    // would become some small stack instead.
+    if (stackSize > static_cast<SIZE_T>(-1))
+        return work(argument);
     ThreadStart start{work, argument};
     // The size reserves the stack: committing all of it at once would charge a large "-Xss"
     // to the system's commit limit before any of it is used.

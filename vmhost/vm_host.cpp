@@ -6,7 +6,10 @@
 #include "launch/settings_source.h"
 #include "support/paths.h"
 #include "ui/messages.h"
+#include "vmhost/class_data_cache.h"
 #include "vmhost/vm_settings.h"
+
+#include <memory>
 
 namespace {
 
@@ -37,9 +40,22 @@ bool buildVmOptions(Launcher& launcher) {
     if (!settingsFilePath(path))
         return false;
     LayeredSettings settings(path, builtInSettingsText());
-    if (!collectVmOptions(launcher, processSources(settings))) {
+    VmOptionSources sources = processSources(settings);
+    ClassDataPlan plan;
+    sources.classDataOptions = [&](const std::vector<std::string>& classPath,
+                                   const std::vector<std::string>& userOptions) {
+        plan =
+            planClassData({path, launcher.jvmPath, classPath, userOptions}, systemClassDataFiles());
+        return plan.options;
+    };
+    if (!collectVmOptions(launcher, sources)) {
         reportError(launcher.splashWindowHandle, loadResourceString(MessageId::classPathMissing));
         return false;
+    }
+    if (!plan.pendingArchive.empty()) {
+        launcher.classDataPublisher = std::make_unique<ClassDataPublisher>(
+            std::move(plan), systemClassDataFiles(), launcher.hookListener);
+        launcher.hookListener = launcher.classDataPublisher.get();
     }
     return true;
 }

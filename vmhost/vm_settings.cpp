@@ -28,6 +28,21 @@ void appendCmdArguments(Launcher& launcher, const VmOptionSources& sources) {
     }
 }
 
+// The entries of a class-path option as the VM will read them.
+std::vector<std::string> classPathEntries(const std::string& option) {
+    std::vector<std::string> entries;
+    size_t start = option.find('=') + 1;
+    while (start < option.size()) {
+        size_t end = option.find(classPathSeparator(), start);
+        if (end == std::string::npos)
+            end = option.size();
+        if (end > start)
+            entries.push_back(option.substr(start, end - start));
+        start = end + 1;
+    }
+    return entries;
+}
+
 } // namespace
 
 bool collectVmOptions(Launcher& launcher, const VmOptionSources& sources) {
@@ -39,15 +54,26 @@ bool collectVmOptions(Launcher& launcher, const VmOptionSources& sources) {
     if (classPath.empty())
         return false;
 
+    std::string classPathOption = "-Djava.class.path=" + classPath;
+    sources.classPath.expandEnvironment(classPathOption);
     VmParameterList parameters(sources.memoryStatus);
-    parameters.options.push_back("-Djava.class.path=" + classPath);
     splitVmParameters(sources.setting(SettingsSection::javaRuntimeEnvironment,
                                       SettingsKey::virtualMachineParameters),
                       parameters);
-    for (std::string& option : parameters.options) {
+    for (std::string& option : parameters.options)
         sources.classPath.expandEnvironment(option);
-        launcher.vmOptions.push_back(sources.toOptionText(option));
+
+    std::vector<std::string> options{classPathOption};
+    if (isYesInAnyCase(sources.setting(SettingsSection::javaRuntimeEnvironment,
+                                       SettingsKey::classDataCache)) &&
+        sources.classDataOptions) {
+        for (std::string& option :
+             sources.classDataOptions(classPathEntries(classPathOption), parameters.options))
+            options.push_back(std::move(option));
     }
+    options.insert(options.end(), parameters.options.begin(), parameters.options.end());
+    for (const std::string& option : options)
+        launcher.vmOptions.push_back(sources.toOptionText(option));
     launcher.mainStackSize = parameters.mainStackSize;
 
     readStreamFile(sources, SettingsKey::outputFile, SettingsKey::outputAppend, launcher.outputFile,

@@ -21,9 +21,15 @@ struct VmOptionSources {
     // The command-line splitter, for the "Cmd" setting.
     std::function<void(const std::string&, std::vector<std::string>&)> splitArguments;
     std::function<std::string(const std::string&)> toOptionText;
+    // The class-data cache's options for the class path's entries and the user's parameters
+    // (expanded); asked only when "Class Data Cache" is on.
+    std::function<std::vector<std::string>(const std::vector<std::string>& classPath,
+                                           const std::vector<std::string>& userOptions)>
+        classDataOptions;
 };
 
-// Appends "-Djava.class.path=..." and the user's VM parameters to vmOptions (each expanded and
+// Appends "-Djava.class.path=...", the class-data cache's options (when on) and the user's VM
+// parameters to vmOptions (each expanded and
 // converted to option text), sets mainStackSize, the stream fields and cmdLine, and appends the
 // "Cmd" items to mainArguments. False, with nothing stored, when the class path is empty.
 bool collectVmOptions(Launcher& launcher, const VmOptionSources& sources);

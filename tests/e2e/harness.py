@@ -37,6 +37,17 @@ def windows_build_path(*parts):
     return os.path.join(os.environ["LAUNCHER_WINDOWS_DIR"], *parts)
 
 
+def windows_launcher():
+    """The Windows launcher under test: launcher.exe of the build, or the executable that
+    LAUNCHER_WINDOWS_EXE names (the 32-bit release build runs the same tests)."""
+    return os.environ.get("LAUNCHER_WINDOWS_EXE") or windows_build_path("launcher.exe")
+
+
+def native_registry_view():
+    """The registry view that the launcher under test sees as its own: 32 for a 32-bit one."""
+    return int(os.environ.get("LAUNCHER_NATIVE_VIEW", "64"))
+
+
 def wine_display():
     path = os.path.join(wine_state_dir(), "display")
     if not os.path.exists(path):
@@ -113,7 +124,7 @@ class App:
         self.name = name
         self.folder = folder or tempfile.mkdtemp(prefix="launcher-e2e-")
         if executable is None:
-            executable = (windows_build_path("launcher.exe") if target == "windows"
+            executable = (windows_launcher() if target == "windows"
                           else os.environ["LAUNCHER_POSIX"])
         suffix = ".exe" if target == "windows" else ""
         self.path = os.path.join(self.folder, name + suffix)
@@ -136,7 +147,9 @@ class App:
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def run(self, args=(), command_line=None, env=None, lang=None, timeout=120, cwd=None,
-            answer_boxes=True, display=None):
+            answer_boxes=True, box_classes=(), display=None):
+        """box_classes: window classes of further programs (a pair product) whose message
+        boxes are answered too. display: the X display a POSIX run may show windows on."""
         if self.target == "posix":
             return run_posix([self.path] + list(args), env=env, lang=lang, timeout=timeout,
                              cwd=cwd or self.folder, display=display)
@@ -144,7 +157,8 @@ class App:
             command_line = " ".join([quote_argument(to_windows_path(self.path))] +
                                     [quote_argument(a) for a in args])
         return run_windows(command_line, env=env, lang=lang, timeout=timeout,
-                           cwd=cwd or self.folder, window_class=self.name + ".exe",
+                           cwd=cwd or self.folder,
+                           window_class=[self.name + ".exe"] + list(box_classes),
                            answer_boxes=answer_boxes)
 
 
@@ -201,9 +215,11 @@ def xdotool(*args, display):
 
 
 def close_message_boxes(window_class, display):
-    """Presses Enter in every visible window of the given class; returns how many it saw."""
-    found = xdotool("search", "--onlyvisible", "--classname", "^%s$" % re.escape(window_class),
-                    display=display)
+    """Presses Enter in every visible window of the given class (or of any class of a list);
+    returns how many it saw."""
+    classes = [window_class] if isinstance(window_class, str) else window_class
+    found = xdotool("search", "--onlyvisible", "--classname",
+                    "^(%s)$" % "|".join(re.escape(name) for name in classes), display=display)
     windows = found.stdout.split()
     for window in windows:
         xdotool("windowfocus", window, display=display)
@@ -265,3 +281,12 @@ def run_windows(command_line, env=None, lang=None, timeout=120, cwd=None, window
 def screenshot(path):
     """Keeps a picture of the Wine session's screen for people to look at."""
     subprocess.run(["import", "-display", wine_display(), "-window", "root", path], check=False)
+
+
+def wait_until(condition, describe, timeout=60, interval=0.02):
+    """Polls condition until it holds; on time-out the error carries describe()."""
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            raise TimeoutError(describe())
+        time.sleep(interval)

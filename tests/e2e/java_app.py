@@ -18,8 +18,8 @@ def java_file(name):
 
 class ProbeApp:
     def __init__(self, main_class, vm_parameters="", class_path="probe.jar", runtime=None,
-                 runtime_section="", application_section="", jar_folder="."):
-        self.app = App("posix")
+                 runtime_section="", application_section="", jar_folder=".", folder=None):
+        self.app = App("posix", folder=folder)
         self.out = self.app.file("probe.out")
         os.makedirs(self.app.file(jar_folder), exist_ok=True)
         shutil.copy(java_file("probe.jar"), self.app.file(jar_folder))

@@ -11,7 +11,7 @@ import subprocess
 import tempfile
 import time
 
-from harness import WINE, to_windows_path, wine_base_env
+from harness import WINE, native_registry_view, to_windows_path, wine_base_env
 
 NOT_A_LIBRARY = b"not a loadable library\n"
 REGISTRY_TOP_KEYS = ("HKLM\\Software\\JavaSoft", "HKLM\\Software\\JRockit", "HKLM\\Software\\IBM")
@@ -82,8 +82,10 @@ class WineRegistry:
     def __init__(self):
         self.lines = []
 
-    def add(self, root, subkey, java_home, view=64):
-        """Queues a record; java_home None leaves the subkey without a "JavaHome" value."""
+    def add(self, root, subkey, java_home, view=None):
+        """Queues a record; java_home None leaves the subkey without a "JavaHome" value. The
+        view defaults to the launcher's own."""
+        view = view or native_registry_view()
         key = "%s\\%s" % (ROOTS[root], subkey)
         if java_home is None:
             self.lines.append('reg add "%s" /f /reg:%d' % (key, view))

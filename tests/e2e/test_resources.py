@@ -63,9 +63,9 @@ DIALOG_231 = {
 }
 
 
-def list_resources():
-    """(type, name, language) of every resource in launcher.exe."""
-    listing = subprocess.run(["wrestool", "-l", EXE], capture_output=True, text=True, check=True)
+def list_resources(exe=EXE):
+    """(type, name, language) of every resource in the executable."""
+    listing = subprocess.run(["wrestool", "-l", exe], capture_output=True, text=True, check=True)
     entries = []
     for line in listing.stdout.splitlines():
         match = re.match(r"--type=(\d+) --name=(\d+) --language=(\d+)", line)
@@ -75,9 +75,9 @@ def list_resources():
     return entries
 
 
-def extract(kind, name, language):
+def extract(kind, name, language, exe=EXE):
     return subprocess.run(["wrestool", "-x", "--raw", "--type=%d" % kind, "--name=%d" % name,
-                           "--language=%d" % language, EXE], capture_output=True,
+                           "--language=%d" % language, exe], capture_output=True,
                           check=True).stdout
 
 
@@ -217,22 +217,38 @@ class LauncherResources(unittest.TestCase):
     def test_manifest_asks_for_common_controls_6_dpi_awareness_and_as_invoker(self):
         manifests = {extract(RT_MANIFEST, 1, lang) for lang in self.language_ids}
         self.assertEqual(len(manifests), 1)
-        root = ElementTree.fromstring(manifests.pop())
-        ns = {"v1": "urn:schemas-microsoft-com:asm.v1", "v3": "urn:schemas-microsoft-com:asm.v3",
-              "compat": "urn:schemas-microsoft-com:compatibility.v1",
-              "ws": "http://schemas.microsoft.com/SMI/2005/WindowsSettings"}
-        controls = root.find("v1:dependency/v1:dependentAssembly/v1:assemblyIdentity", ns)
-        self.assertEqual(controls.get("name"), "Microsoft.Windows.Common-Controls")
-        self.assertEqual(controls.get("version"), "6.0.0.0")
-        self.assertEqual(root.find("v3:application/v3:windowsSettings/ws:dpiAware", ns).text,
-                         "true")
-        self.assertEqual({os.get("Id") for os in root.iterfind(
-            "compat:compatibility/compat:application/compat:supportedOS", ns)},
-            {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
-             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"})
-        level = root.find("v3:trustInfo/v3:security/v3:requestedPrivileges/"
-                          "v3:requestedExecutionLevel", ns)
-        self.assertEqual((level.get("level"), level.get("uiAccess")), ("asInvoker", "false"))
+        check_manifest(self, manifests.pop(), "amd64")
+
+
+MANIFEST_NAMESPACES = {
+    "v1": "urn:schemas-microsoft-com:asm.v1", "v3": "urn:schemas-microsoft-com:asm.v3",
+    "compat": "urn:schemas-microsoft-com:compatibility.v1",
+    "ws": "http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+    "ws16": "http://schemas.microsoft.com/SMI/2016/WindowsSettings"}
+# Windows Vista, 7, 8, 8.1, and 10 and 11 (one identifier).
+SUPPORTED_SYSTEMS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}",
+                     "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                     "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                     "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
+
+
+def check_manifest(test, data, architecture):
+    root = ElementTree.fromstring(data)
+    ns = MANIFEST_NAMESPACES
+    test.assertEqual(root.find("v1:assemblyIdentity", ns).get("processorArchitecture"),
+                     architecture)
+    controls = root.find("v1:dependency/v1:dependentAssembly/v1:assemblyIdentity", ns)
+    test.assertEqual(controls.get("name"), "Microsoft.Windows.Common-Controls")
+    test.assertEqual(controls.get("version"), "6.0.0.0")
+    settings = root.find("v3:application/v3:windowsSettings", ns)
+    test.assertEqual(settings.find("ws:dpiAware", ns).text, "true")
+    test.assertEqual(settings.find("ws16:longPathAware", ns).text, "true")
+    test.assertEqual({os.get("Id") for os in root.iterfind(
+        "compat:compatibility/compat:application/compat:supportedOS", ns)}, SUPPORTED_SYSTEMS)
+    level = root.find("v3:trustInfo/v3:security/v3:requestedPrivileges/"
+                      "v3:requestedExecutionLevel", ns)
+    test.assertEqual((level.get("level"), level.get("uiAccess")), ("asInvoker", "false"))
 
 
 if __name__ == "__main__":

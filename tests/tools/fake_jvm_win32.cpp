@@ -6,14 +6,21 @@
 //
 // Environment: FAKE_JVM_CREATE_RESULT  JNI_CreateJavaVM's result (default 0)
 //              FAKE_JVM_DEFAULT_STACK  javaStackSize reported through the JDK 1.1 record
+//              FAKE_JVM_TRACE_FRAMES   frame lines of fake/Throws's stack trace (default 1)
 //              FAKE_JVM_SPLASH         set: records "splash-window ..." (the launcher's splash
 //                                      window then) when main starts, when an exception is
 //                                      cleared and before detaching; "wait": main first waits
 //                                      (at most 20 s) until that window is shown
 //              FAKE_JVM_RELEASE        the file whose appearance ends fake/Wait
+// Class data: like a real VM, writes a 4096-byte archive at its end to the file that
+// -XX:ArchiveClassesAtExit names, or that -XX:SharedArchiveFile names with
+// -XX:+AutoCreateSharedArchive when that file does not exist yet.
 // Main classes: fake/Main returns; fake/Exit calls System.exit(first argument); fake/Throws
-// ends with an exception; fake/Wait returns once FAKE_JVM_RELEASE exists (at most 2 minutes);
-// fake/NoMain has no main; any other name is missing.
+// ends with an exception whose printStackTrace writes traceText(); fake/NoMain has no main;
+// any other name is missing. fake/Single (int secondaryMain: "answer=N" gives N, "hold" never
+// returns, else the argument count) and fake/SingleVoid (void secondaryMain) run main until the
+// file FAKE_JVM_STOP exists, then end through System.exit(FAKE_JVM_EXIT) when that is set.
+// fake/Wait returns once FAKE_JVM_RELEASE exists (at most 2 minutes).
 
 #ifndef _WIN32_WINNT
 #define _WIN32_WINNT 0x0A00
@@ -27,6 +34,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,7 +48,9 @@ struct FakeObject {
     std::string utf8;               // GetStringUTFChars buffer
 };
 
-FakeObject* pendingException = nullptr;
+thread_local FakeObject* pendingException = nullptr;
+std::mutex recordLock;
+std::string archiveToWrite;
 void(JNICALL* exitHook)(jint) = nullptr;
 
 std::string environment(const char* name) {
@@ -53,6 +63,7 @@ void record(const std::string& line) {
     std::string path = environment("FAKE_JVM_RECORD");
     if (path.empty())
         return;
+    std::lock_guard<std::mutex> lock(recordLock);
     if (FILE* file = std::fopen(path.c_str(), "ab")) {
         std::fprintf(file, "%s\n", line.c_str());
         std::fclose(file);
@@ -69,6 +80,18 @@ std::string toUtf8(const std::u16string& text) {
     WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), out.data(), size, nullptr,
                         nullptr);
     return out;
+}
+
+// The non-ASCII header, then the frame lines, each ending with LF alone.
+std::u16string traceText() {
+    std::string frames = environment("FAKE_JVM_TRACE_FRAMES");
+    long count = frames.empty() ? 1 : std::atol(frames.c_str());
+    std::u16string text = u"java.lang.IllegalStateException: Grüße — Ελληνικά — 日本語 — 𝄞\n";
+    for (long i = 1; i <= count; ++i) {
+        std::string line = "\tat fake.Throws.level" + std::to_string(i) + "(Throws.java)\n";
+        text.append(line.begin(), line.end());
+    }
+    return text;
 }
 
 FakeObject* object(jobject reference) {
@@ -93,7 +116,8 @@ jmethodID methodId(const char* name) {
 
 bool isMainClass(const std::string& name) {
     return name == "fake/Main" || name == "fake/Exit" || name == "fake/Throws" ||
-           name == "fake/Wait" || name == "fake/NoMain";
+           name == "fake/Wait" || name == "fake/NoMain" || name == "fake/Single" ||
+           name == "fake/SingleVoid";
 }
 
 jclass JNICALL findClass(JNIEnv*, const char* name) {
@@ -114,7 +138,13 @@ jmethodID JNICALL getMethodId(JNIEnv*, jclass, const char* name, const char*) {
 
 jmethodID JNICALL getStaticMethodId(JNIEnv*, jclass cls, const char* name, const char* sig) {
     record(std::string("static-method ") + object(cls)->className + "." + name + sig);
-    if (object(cls)->className == "fake/NoMain") {
+    const std::string& className = object(cls)->className;
+    bool secondary = std::string(name) == "secondaryMain";
+    bool returnsInt = std::string(sig).back() == 'I';
+    bool present = secondary ? (className == "fake/Single" && returnsInt) ||
+                                   (className == "fake/SingleVoid" && !returnsInt)
+                             : className != "fake/NoMain";
+    if (!present) {
         raise("java/lang/NoSuchMethodError", name);
         return nullptr;
     }
@@ -130,6 +160,8 @@ jobject JNICALL newObjectV(JNIEnv*, jclass cls, jmethodID, va_list args) {
         std::string name = toUtf8(object(va_arg(args, jobject))->text);
         int append = va_arg(args, int);
         record("file-stream " + name + (append ? " append" : " truncate"));
+    } else if (className == "java/io/PrintStream") {
+        result->items.push_back(object(va_arg(args, jobject))); // the byte buffer
     }
     return reinterpret_cast<jobject>(result);
 }
@@ -171,8 +203,63 @@ const char* JNICALL getStringUtfChars(JNIEnv*, jstring text, jboolean*) {
 
 void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char*) {}
 
+[[maybe_unused]] void noteArchiveOption(const std::string& option, bool autoCreate) {
+    const std::string atExit = "-XX:ArchiveClassesAtExit=";
+    const std::string shared = "-XX:SharedArchiveFile=";
+    if (option.rfind(atExit, 0) == 0)
+        archiveToWrite = option.substr(atExit.size());
+    else if (autoCreate && option.rfind(shared, 0) == 0 &&
+             GetFileAttributesA(option.substr(shared.size()).c_str()) == INVALID_FILE_ATTRIBUTES)
+        archiveToWrite = option.substr(shared.size());
+}
+
+void writeArchive() {
+    if (archiveToWrite.empty())
+        return;
+    if (FILE* file = std::fopen(archiveToWrite.c_str(), "wb")) {
+        std::string bytes(4096, 'A');
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+        record("archive-written " + archiveToWrite);
+    }
+    archiveToWrite.clear();
+}
+
+jsize JNICALL getStringLength(JNIEnv*, jstring text) {
+    return static_cast<jsize>(object(text)->text.size());
+}
+
+const jchar* JNICALL getStringChars(JNIEnv*, jstring text, jboolean*) {
+    return reinterpret_cast<const jchar*>(object(text)->text.c_str());
+}
+
+void JNICALL releaseStringChars(JNIEnv*, jstring, const jchar*) {}
+
+jclass JNICALL getObjectClass(JNIEnv*, jobject instance) {
+    FakeObject* result = newObject(object(instance)->className);
+    result->isClass = true;
+    return reinterpret_cast<jclass>(result);
+}
+
+// printStackTrace(PrintStream) writes into the stream's byte buffer.
+void JNICALL callVoidMethodV(JNIEnv*, jobject instance, jmethodID method, va_list args) {
+    std::string name = reinterpret_cast<const char*>(method);
+    record("call " + object(instance)->className + "." + name);
+    if (name == "printStackTrace")
+        object(va_arg(args, jobject))->items[0]->text += traceText();
+}
+
+// ByteArrayOutputStream.toString(charset) gives the buffer's text.
+jobject JNICALL callObjectMethodV(JNIEnv*, jobject instance, jmethodID method, va_list) {
+    FakeObject* result = newObject("java/lang/String");
+    if (std::string(reinterpret_cast<const char*>(method)) == "toString")
+        result->text = object(instance)->text;
+    return reinterpret_cast<jobject>(result);
+}
+
 [[noreturn]] void systemExit(jint code) {
     record("exit " + std::to_string(code));
+    writeArchive();
     if (exitHook != nullptr)
         exitHook(code);
     ExitProcess(static_cast<UINT>(code));
@@ -224,6 +311,32 @@ void waitForRelease() {
         Sleep(50);
 }
 
+std::string firstArgument(FakeObject* arguments) {
+    return arguments->items.empty() ? std::string() : toUtf8(arguments->items[0]->text);
+}
+
+// One line per request: "secondary [a][b]...".
+jint runSecondaryMain(FakeObject* arguments) {
+    std::string line = "secondary ";
+    for (FakeObject* item : arguments->items)
+        line += "[" + toUtf8(item->text) + "]";
+    record(line);
+    std::string first = firstArgument(arguments);
+    if (first == "hold")
+        Sleep(INFINITE);
+    if (first.rfind("answer=", 0) == 0)
+        return std::atoi(first.c_str() + 7);
+    return static_cast<jint>(arguments->items.size());
+}
+
+void runSingle() {
+    std::string stop = environment("FAKE_JVM_STOP");
+    while (GetFileAttributesA(stop.c_str()) == INVALID_FILE_ATTRIBUTES)
+        Sleep(10);
+    if (jint code = std::atoi(environment("FAKE_JVM_EXIT").c_str()))
+        systemExit(code);
+}
+
 void runMain(const std::string& className, FakeObject* arguments) {
     waitForSplashWindow();
     recordSplashWindow();
@@ -231,6 +344,8 @@ void runMain(const std::string& className, FakeObject* arguments) {
         record("main-arg " + toUtf8(item->text));
     if (className == "fake/Wait")
         waitForRelease();
+    if (className == "fake/Single" || className == "fake/SingleVoid")
+        runSingle();
     if (className == "fake/Exit")
         systemExit(arguments->items.empty() ? 0
                                             : std::atoi(toUtf8(arguments->items[0]->text).c_str()));
@@ -246,6 +361,20 @@ void JNICALL callStaticVoidMethodV(JNIEnv*, jclass cls, jmethodID method, va_lis
         systemExit(va_arg(args, jint));
     if (name == "main")
         runMain(className, object(va_arg(args, jobject)));
+    if (name == "secondaryMain")
+        runSecondaryMain(object(va_arg(args, jobject)));
+}
+
+jint JNICALL callStaticIntMethodV(JNIEnv*, jclass, jmethodID, va_list args) {
+    return runSecondaryMain(object(va_arg(args, jobject)));
+}
+
+jint JNICALL callStaticIntMethod(JNIEnv* env, jclass cls, jmethodID method, ...) {
+    va_list args;
+    va_start(args, method);
+    jint result = callStaticIntMethodV(env, cls, method, args);
+    va_end(args);
+    return result;
 }
 
 void JNICALL callStaticVoidMethod(JNIEnv* env, jclass cls, jmethodID method, ...) {
@@ -285,8 +414,11 @@ void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
 
 jint JNICALL destroyJavaVm(JavaVM*) {
     record("destroy");
+    writeArchive();
     return JNI_OK;
 }
+
+jint JNICALL attachCurrentThread(JavaVM*, void** env, void*);
 
 jint JNICALL detachCurrentThread(JavaVM*) {
     recordSplashWindow();
@@ -308,8 +440,16 @@ JNINativeInterface_ nativeInterface() {
     table.SetObjectArrayElement = setObjectArrayElement;
     table.GetStringUTFChars = getStringUtfChars;
     table.ReleaseStringUTFChars = releaseStringUtfChars;
+    table.GetStringLength = getStringLength;
+    table.GetStringChars = getStringChars;
+    table.ReleaseStringChars = releaseStringChars;
+    table.GetObjectClass = getObjectClass;
+    table.CallVoidMethodV = callVoidMethodV;
+    table.CallObjectMethodV = callObjectMethodV;
     table.CallStaticVoidMethod = callStaticVoidMethod;
     table.CallStaticVoidMethodV = callStaticVoidMethodV;
+    table.CallStaticIntMethod = callStaticIntMethod;
+    table.CallStaticIntMethodV = callStaticIntMethodV;
     table.ExceptionOccurred = exceptionOccurred;
     table.ExceptionDescribe = exceptionDescribe;
     table.ExceptionClear = exceptionClear;
@@ -321,8 +461,15 @@ JNINativeInterface_ nativeInterface() {
 
 const JNINativeInterface_ nativeTable = nativeInterface();
 JNIInvokeInterface_ invokeTable{
-    nullptr, nullptr, nullptr, destroyJavaVm, nullptr, detachCurrentThread, nullptr, nullptr};
-[[maybe_unused]] JNIEnv_ fakeEnv{&nativeTable};
+    nullptr, nullptr, nullptr, destroyJavaVm, attachCurrentThread, detachCurrentThread,
+    nullptr, nullptr};
+JNIEnv_ fakeEnv{&nativeTable};
+
+jint JNICALL attachCurrentThread(JavaVM*, void** env, void*) {
+    *env = &fakeEnv;
+    return JNI_OK;
+}
+
 [[maybe_unused]] JavaVM_ fakeVm{&invokeTable};
 
 // Bytes reserved for the calling thread's stack.
@@ -343,8 +490,12 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs)
     record("create version=" + std::to_string(args->version) +
            " ignoreUnrecognized=" + std::to_string(args->ignoreUnrecognized));
     record("stack " + std::to_string(threadStackSize()));
+    bool autoCreate = false;
     for (jint i = 0; i < args->nOptions; ++i) {
         const JavaVMOption& option = args->options[i];
+        autoCreate =
+            autoCreate || std::string(option.optionString) == "-XX:+AutoCreateSharedArchive";
+        noteArchiveOption(option.optionString, autoCreate);
         record(std::string("option ") + option.optionString +
                (option.extraInfo != nullptr ? " [hook]" : ""));
         if (std::string(option.optionString) == "exit")

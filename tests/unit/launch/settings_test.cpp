@@ -144,6 +144,8 @@ TEST_F(SettingsTest, EachKeyFollowsItsOwnRule) {
          }},
         {"", "Application Type=service", [](const Launcher& l) { EXPECT_TRUE(l.isService); }},
         {"", "Application Type=Service", [](const Launcher& l) { EXPECT_FALSE(l.isService); }},
+        {"", "Single Instance=yes", [](const Launcher& l) { EXPECT_TRUE(l.singleInstance); }},
+        {"", "Single Instance=Yes", [](const Launcher& l) { EXPECT_FALSE(l.singleInstance); }},
         {"JVM Type=server", "", [](const Launcher& l) { EXPECT_EQ(l.jvmType, JvmType::server); }},
         {"JVM Type=favor_server", "",
          [](const Launcher& l) { EXPECT_EQ(l.jvmType, JvmType::favorServer); }},

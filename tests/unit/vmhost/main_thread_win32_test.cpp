@@ -34,4 +34,12 @@ TEST(MainThread, RunsTheWorkHereWhenNoThreadCanBeMade) {
     EXPECT_EQ(seen, own);
 }
 
+TEST(MainThread, NeverCutsTheStackSizeToTheAddressSpace) {
+    // 4 GiB + 4 MiB: cut to a 32-bit size it would reserve 4 MiB.
+    uint64_t seen = 0;
+    EXPECT_EQ(runOnNewThread((uint64_t{4} << 30) + (uint64_t{4} << 20), reportStackSize, &seen),
+              7u);
+    EXPECT_NE(seen, uint64_t{4} << 20);
+}
+
 } // namespace

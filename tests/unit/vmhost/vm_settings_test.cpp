@@ -119,3 +119,36 @@ TEST(VmSettings, AnEmptyClassPathStoresNothing) {
 }
 
 } // namespace
+
+TEST(VmSettings, TheClassDataCacheAddsItsOptionsBeforeTheUserParametersOnlyWhenOn) {
+    for (const char* value : {"", "no", "yes", "YES", "Yes "}) {
+        SCOPED_TRACE(value);
+        Fixture f;
+        std::string jar = absoluteJar();
+        f.set("Class Path", "Class Path", (jar + ";" + jar + "2").c_str());
+        f.set("Java Runtime Environment", "Virtual Machine Parameters", "-Duser=%HOME% -Xmx1g");
+        f.set("Java Runtime Environment", "Class Data Cache", value);
+        std::vector<std::vector<std::string>> asked;
+        VmOptionSources sources = f.sources();
+        sources.classDataOptions = [&asked](const std::vector<std::string>& classPath,
+                                            const std::vector<std::string>& userOptions) {
+            asked = {classPath, userOptions};
+            return std::vector<std::string>{"-Xshare:auto", "-XX:SharedArchiveFile=a.jsa"};
+        };
+        Launcher launcher;
+        ASSERT_TRUE(collectVmOptions(launcher, sources));
+        char separator = classPathSeparator();
+        std::vector<std::string> expected{"<-Djava.class.path=" + jar + separator + jar + "2" +
+                                          separator + ">"};
+        bool on = std::string(value) == "yes" || std::string(value) == "YES";
+        if (on)
+            expected.insert(expected.end(), {"<-Xshare:auto>", "<-XX:SharedArchiveFile=a.jsa>"});
+        expected.insert(expected.end(), {"<-Duser=/home/u>", "<-Xmx1g>"});
+        EXPECT_EQ(launcher.vmOptions, expected);
+        if (on)
+            EXPECT_EQ(asked, (std::vector<std::vector<std::string>>{{jar, jar + "2"},
+                                                                    {"-Duser=/home/u", "-Xmx1g"}}));
+        else
+            EXPECT_TRUE(asked.empty());
+    }
+}

@@ -1,0 +1,40 @@
+# What a vendor puts on the Windows executables without a resource editor: the icon, and the
+# product name, company, copyright and version of the version record (in every language).
+# The version defaults to the project's own.
+set(LAUNCHER_ICON "" CACHE FILEPATH "Icon (.ico) of the executables (empty: the launcher's own)")
+set(LAUNCHER_PRODUCT_NAME "Java Application Launcher" CACHE STRING "Product name of the version record")
+set(LAUNCHER_COMPANY "" CACHE STRING "Company name of the version record")
+set(LAUNCHER_COPYRIGHT "" CACHE STRING "Copyright notice of the version record")
+set(LAUNCHER_VERSION "${PROJECT_VERSION}" CACHE STRING "Version of the version record and the archives")
+
+if(NOT LAUNCHER_VERSION MATCHES "^[0-9]+(\\.[0-9]+)?(\\.[0-9]+)?(\\.[0-9]+)?$")
+  message(FATAL_ERROR "LAUNCHER_VERSION '${LAUNCHER_VERSION}': one to four dotted numbers")
+endif()
+string(REPLACE "." ";" version_parts "${LAUNCHER_VERSION}")
+list(LENGTH version_parts version_count)
+foreach(part ${version_parts})
+  if(part GREATER 65535)
+    message(FATAL_ERROR "LAUNCHER_VERSION '${LAUNCHER_VERSION}': parts are 0 to 65535")
+  endif()
+endforeach()
+while(version_count LESS 4)
+  list(APPEND version_parts 0)
+  math(EXPR version_count "${version_count} + 1")
+endwhile()
+string(REPLACE ";" "." LAUNCHER_VERSION_QUAD "${version_parts}")
+
+if(LAUNCHER_ICON)
+  get_filename_component(LAUNCHER_ICON ${LAUNCHER_ICON} ABSOLUTE)
+  if(NOT EXISTS ${LAUNCHER_ICON})
+    message(FATAL_ERROR "LAUNCHER_ICON not found: ${LAUNCHER_ICON}")
+  endif()
+endif()
+
+# The manifest names the processor the executable is built for.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$")
+  set(LAUNCHER_MANIFEST_ARCHITECTURE x86)
+  set(LAUNCHER_ORIGINAL_FILENAME launcher-x86.exe)
+else()
+  set(LAUNCHER_MANIFEST_ARCHITECTURE amd64)
+  set(LAUNCHER_ORIGINAL_FILENAME launcher.exe)
+endif()

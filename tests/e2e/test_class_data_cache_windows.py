@@ -1,0 +1,121 @@
+"""The class-data cache of launcher.exe under Wine, through the test VM library, which writes an
+archive at its end like a real VM (tests/tools/fake_jvm_win32.cpp): the options of each runtime
+version band, the archive's place below %LOCALAPPDATA%, the archive made on one start and mapped
+on the next, and an unusable cache folder."""
+
+import getpass
+import os
+import re
+import shutil
+import unittest
+
+from harness import to_windows_path, wine_state_dir
+from test_vm_windows import FakeVmApp
+
+QUIET = ["-Xshare:auto", "-Xlog:cds*=off"]
+
+
+class ClassDataCacheUnderWine(unittest.TestCase):
+    # Wine sets LOCALAPPDATA itself, to the user's folder in its prefix.
+    USER = getpass.getuser()
+    LOCAL_WINDOWS = "C:\\users\\%s\\AppData\\Local" % USER
+    LOCAL = os.path.join(wine_state_dir(), "prefix", "drive_c", "users", USER, "AppData", "Local")
+    ROOT = LOCAL_WINDOWS + "\\JavaLauncher\\ClassData\\"
+
+    def fake_app(self, version, cache="yes", main_class="fake.Main"):
+        app = FakeVmApp(main_class=main_class, vm_parameters="-Dx=1",
+                        runtime_section="Class Data Cache=%s\n" % cache)
+        self.addCleanup(app.remove)
+        # A class path of files that exist: the cache keeps a jar's size and time in its key.
+        with open(app.app.file("app.jar"), "wb") as f:
+            f.write(b"PK\x05\x06" + bytes(18))
+        with open(app.app.ini_path, encoding="utf-8") as f:
+            app.app.write_ini(f.read().replace("C:\\app\\app.jar", "\\app.jar"))
+        for name in ("classes.jsa", "classes_nocoops.jsa"):
+            with open(app.app.file("jre", "bin", "server", name), "wb") as f:
+                f.write(b"\0" * 64)
+        if version:
+            with open(app.app.file("jre", "release"), "w") as f:
+                f.write('IMPLEMENTOR="Test"\nJAVA_VERSION="%s"\n' % version)
+        return app
+
+    def start(self, app, args=()):
+        if os.path.exists(app.record_path):
+            os.remove(app.record_path)
+        result = app.run(list(args))
+        options = app.entries("option")
+        self.assertEqual(options[0], "-Djava.class.path=%s;" % to_windows_path(app.app.file("app.jar")))
+        self.assertEqual(options[-3:], ["-Dx=1", "abort [hook]", "exit [hook]"])
+        return result, options[1:-3]
+
+    def cache_folder(self, option):
+        """The application's folder that an option names: below LOCALAPPDATA, named after its
+        settings file; removed when the test ends."""
+        path = option.split("=", 1)[1]
+        self.assertTrue(path.startswith(self.ROOT), path)
+        name = path[len(self.ROOT):].split("\\")[0]
+        self.assertRegex(name, r"^tool\.ini-[0-9a-f]{16}$")
+        folder = os.path.join(self.LOCAL, "JavaLauncher", "ClassData", name)
+        self.addCleanup(shutil.rmtree, folder, True)
+        return self.ROOT + name, folder
+
+    def test_each_version_band_gets_its_options_and_the_archive_is_mapped_next_time(self):
+        bands = {
+            "13.0.2": ["-XX:ArchiveClassesAtExit=%s"],
+            "17.0.15": ["-XX:ArchiveClassesAtExit=%s"],
+            "21.0.1": ["-XX:+AutoCreateSharedArchive", "-XX:SharedArchiveFile=%s"],
+            "25.0.3": ["-Xlog:aot*=off", "-XX:+AutoCreateSharedArchive",
+                       "-XX:SharedArchiveFile=%s"],
+        }
+        for version, creating in bands.items():
+            with self.subTest(version=version):
+                app = self.fake_app(version)
+                result, options = self.start(app)
+                self.assertEqual(result.exit_code, 0, result.stderr[-2000:])
+                windows_folder, folder = self.cache_folder(options[-1])
+                pending = options[-1].split("=", 1)[1]
+                self.assertRegex(pending, r"^%s\\[0-9a-f]{16}\.\d+-\d+\.tmp$"
+                                 % re.escape(windows_folder))
+                self.assertEqual(options, QUIET + [o.replace("%s", pending) for o in creating])
+                # The archive the VM wrote is in place under its size.
+                key = re.search(r"([0-9a-f]{16})\.\d+-\d+\.tmp$", pending).group(1)
+                self.assertEqual(os.listdir(folder), ["%s-4096.jsa" % key])
+
+                result, options = self.start(app)
+                self.assertEqual(result.exit_code, 0)
+                quiet = QUIET + [o for o in creating if o.startswith("-Xlog")]
+                self.assertEqual(options, quiet + [
+                    "-XX:SharedArchiveFile=%s\\%s-4096.jsa" % (windows_folder, key)])
+                self.assertNotIn("archive-written", " ".join(app.record()))
+
+    def test_old_runtimes_unknown_versions_and_the_setting_off_add_nothing(self):
+        for version, cache in (("11.0.22", "yes"), ("1.8.0_202", "yes"), ("", "yes"),
+                               ("17.0.15", "no"), ("17.0.15", "")):
+            with self.subTest(version=version, cache=cache):
+                app = self.fake_app(version, cache)
+                result, options = self.start(app)
+                self.assertEqual(result.exit_code, 0)
+                self.assertEqual(options, [])
+
+    def test_the_archive_is_published_when_the_program_calls_system_exit(self):
+        app = self.fake_app("21.0.1", main_class="fake.Exit")
+        result, options = self.start(app, args=["3"])
+        self.assertEqual(result.exit_code, 3)
+        _, folder = self.cache_folder(options[-1])
+        self.assertRegex(" ".join(os.listdir(folder)), r"^[0-9a-f]{16}-4096\.jsa$")
+
+    def test_an_unusable_cache_folder_gives_an_ordinary_start(self):
+        app = self.fake_app("21.0.1")
+        _, options = self.start(app)
+        _, folder = self.cache_folder(options[-1])
+        shutil.rmtree(folder)
+        with open(folder, "w") as f:
+            f.write("a file where the folder would be")
+        self.addCleanup(os.remove, folder)
+        result, options = self.start(app)
+        self.assertEqual((result.exit_code, result.messages), (0, []))
+        self.assertEqual(options, [])
+
+
+if __name__ == "__main__":
+    unittest.main()

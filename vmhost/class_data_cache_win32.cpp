@@ -1,0 +1,119 @@
+// The class-data cache on Windows: %LOCALAPPDATA%\JavaLauncher\ClassData. The VM reads its
+// option text in the ANSI code page, so a folder whose name does not survive that conversion
+// is not used.
+
+#include "vmhost/class_data_cache.h"
+
+#include "launch/process_environment.h"
+#include "support/paths.h"
+#include "support/unique_resource.h"
+#include "support/wide_text.h"
+#include "vmhost/class_path.h"
+
+#include <windows.h>
+
+namespace {
+
+struct FileHandleTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void release(HANDLE file) { CloseHandle(file); }
+};
+
+uint64_t joined(DWORD high, DWORD low) {
+    return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+bool survivesOptionText(const std::string& text) {
+    std::wstring wide = toWide(text);
+    return fromAnsi(toAnsi(wide)) == wide;
+}
+
+class WindowsClassDataFiles : public ClassDataFiles {
+  public:
+    std::string cacheRoot() override {
+        std::string base;
+        if (!readEnvironmentVariable("LOCALAPPDATA", base) || !isAbsolutePath(base))
+            return {};
+        while (!base.empty() && base.back() == '\\')
+            base.pop_back();
+        std::string root = base + "\\JavaLauncher\\ClassData";
+        return survivesOptionText(root) ? root : std::string();
+    }
+
+    std::string readText(const std::string& path) override {
+        UniqueResource<FileHandleTraits> file(CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                                                          FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                          nullptr, OPEN_EXISTING, 0, nullptr));
+        std::string text;
+        char buffer[4096];
+        DWORD count = 0;
+        // A release file is a few kilobytes; anything far larger is not one.
+        while (file && text.size() < (1u << 20) &&
+               ReadFile(file.get(), buffer, sizeof(buffer), &count, nullptr) && count > 0)
+            text.append(buffer, count);
+        return text;
+    }
+
+    bool stamp(const std::string& path, FileStamp& stamp) override {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data))
+            return false;
+        stamp.size = joined(data.nFileSizeHigh, data.nFileSizeLow);
+        stamp.modified =
+            joined(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        uint64_t current = joined(now.dwHighDateTime, now.dwLowDateTime);
+        // FILETIME counts 100-nanosecond units.
+        stamp.ageSeconds = current > stamp.modified ? (current - stamp.modified) / 10000000 : 0;
+        stamp.regularFile = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        return true;
+    }
+
+    std::vector<std::string> list(const std::string& folder) override {
+        return listMatchingFiles(folder + "\\*");
+    }
+
+    bool makeFolders(const std::string& folder) override {
+        createFolderTree(folder + "\\archive");
+        DWORD attributes = GetFileAttributesW(toWide(folder).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    bool canCreate(const std::string& path) override {
+        UniqueResource<FileHandleTraits> file(
+            CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        return file.valid();
+    }
+
+    uint64_t freeSpace(const std::string& folder) override {
+        ULARGE_INTEGER available{};
+        if (!GetDiskFreeSpaceExW(toWide(folder).c_str(), &available, nullptr, nullptr))
+            return 0;
+        return available.QuadPart;
+    }
+
+    bool move(const std::string& from, const std::string& to) override {
+        // No MOVEFILE_REPLACE_EXISTING: a VM may have the published archive mapped.
+        return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), 0) != 0;
+    }
+
+    void remove(const std::string& path) override { DeleteFileW(toWide(path).c_str()); }
+
+    std::string uniqueName() override {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        return std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(joined(now.dwHighDateTime, now.dwLowDateTime));
+    }
+
+    char separator() override { return '\\'; }
+};
+
+} // namespace
+
+ClassDataFiles& systemClassDataFiles() {
+    static WindowsClassDataFiles files;
+    return files;
+}
