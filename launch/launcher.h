@@ -8,6 +8,7 @@
 #include "discovery/java_version.h"
 #include "discovery/jvm_type.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -63,7 +64,8 @@ class Launcher {
     JavaVersion maxVersion;
     std::vector<std::string> mainArguments;
     std::unique_ptr<SplashWindow> splashWindow;
-    OsHandle splashWindowHandle = nullptr;
+    // Written by the thread that shows the splash window, read by whoever shows an error box.
+    std::atomic<OsHandle> splashWindowHandle{nullptr};
     bool isService = false;
     bool jdkWanted = false;
     bool jreWanted = false;

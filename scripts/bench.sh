@@ -8,7 +8,9 @@
 #   4. launcher.exe up to the VM step under Wine against empty Win32 programs,
 #   5. a later start in single-instance mode, on Linux and under Wine,
 #   6. starts of Rhino, Ant and a Swing program with the class-data cache, against the cache
-#      off and the java command, on Java 17 and 25 (Rhino and Ant are installed for this only).
+#      off and the java command, on Java 17 and 25 (Rhino and Ant are installed for this only),
+#   7. the splash on Linux under Xvfb: until the picture shows (against java -splash:) and the
+#      whole start with and without a splash.
 # Not part of the test pass. BENCH_ROUNDS sets the rounds of the whole start (default 60);
 # BENCH_QUICK=1 makes every part short (a smoke run, figures too noisy to quote).
 set -euo pipefail
@@ -36,8 +38,9 @@ wine=40
 phases=40
 class_data=30
 class_data_first=10
+splash=30
 if [ "${BENCH_QUICK:-0}" = 1 ]; then
-  rounds=5 vm_step=20 wine=5 phases=5 class_data=3 class_data_first=2
+  rounds=5 vm_step=20 wine=5 phases=5 class_data=3 class_data_first=2 splash=3
   google=(--benchmark_min_time=0.05)
 fi
 
@@ -61,3 +64,6 @@ echo
 echo "== 6. The class-data cache: Rhino, Ant and a Swing window on Java 17 and 25"
 python3 bench/class_data_benchmark.py --launcher "$build/launcher" --rounds "$class_data" \
   --first-rounds "$class_data_first" --aot
+echo
+echo "== 7. The splash on Linux"
+python3 bench/splash_benchmark.py --launcher "$build/launcher" --rounds "$splash"

@@ -7,11 +7,13 @@ scripts/install-deps.sh
 scripts/build.sh
 demo_dir=build/demo-app
 rm -rf "$demo_dir" && mkdir -p "$demo_dir"
-cp demo/demo.ini build/demo/demo.jar "$demo_dir/"
+cp demo/demo.ini demo/splash.png build/demo/demo.jar "$demo_dir/"
 cp build/launcher "$demo_dir/demo"
 echo "== starting $demo_dir/demo (settings: $demo_dir/demo.ini)"
 set +e
-"$demo_dir/demo" "$@"
+# From its own folder, where demo.ini's relative splash picture lies; with a display the
+# picture shows while the VM starts.
+(cd "$demo_dir" && ./demo "$@")
 code=$?
 set -e
 echo "== the launcher ended with exit status $code"

@@ -4,8 +4,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build python3 git
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine64 wine wine32:i386 xvfb xdotool xclip imagemagick icoutils libgtk-3-dev pkg-config
-  openjdk-17-jdk-headless
+  wine64 wine wine32:i386 xvfb xdotool x11-utils xclip imagemagick icoutils libgtk-3-dev
+  pkg-config openjdk-17-jdk-headless openjdk-17-jre
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev hyperfine time
   libbenchmark-dev valgrind

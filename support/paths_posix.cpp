@@ -37,7 +37,7 @@ bool modulePath(std::string& path) {
         if (length < 0) {
             uint32_t code = static_cast<uint32_t>(errno);
             Launcher* launcher = Launcher::instance();
-            reportErrorWithCode(launcher ? launcher->splashWindowHandle : nullptr,
+            reportErrorWithCode(launcher ? launcher->splashWindowHandle.load() : nullptr,
                                 loadResourceString(MessageId::windowsException),
                                 loadResourceString(MessageId::modulePathFailed), code);
             return false;

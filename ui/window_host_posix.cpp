@@ -1,9 +1,11 @@
 #include "ui/window_host.h"
 
+#include "splash/splash_window_host.h"
 #include "ui/gtk_api.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 #include <thread>
 #include <unistd.h>
@@ -20,6 +22,7 @@ const WindowKind windowKinds[] = {
     {"message", showMessageWindow},
     {"exception", showExceptionWindow},
     {"missing-runtime", showMissingRuntimeWindow},
+    {"splash", showSplashWindow},
 };
 
 WindowKindFunction findWindowKind(std::string_view name) {
@@ -50,6 +53,9 @@ WindowMessage showWindow(const WindowMessage& request, int channel) {
     std::string reason;
     if (!loadGtkApi(gtk, reason))
         return failedWindowAnswer(reason);
+    // No window of the launcher draws with GL, yet probing it when the display opens can cost
+    // far more than the window itself (hundreds of milliseconds with Mesa).
+    setenv("GDK_GL", "disable", 1);
     if (!gtk.gtk_init_check(nullptr, nullptr))
         return failedWindowAnswer("GTK 3 could not open the display");
     endWhenChannelCloses(channel);

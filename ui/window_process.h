@@ -44,6 +44,9 @@ class WindowProcess {
     // Tells the window to close (its process ends), then waits for the process; one that does
     // not end within a second or two is killed. Safe to call more than once.
     void end();
+    // Ends the window process at once and reaps it, for a window that has nothing to answer
+    // (the splash): no wait for a process still starting up. Safe to call more than once.
+    void endAtOnce();
 
     WindowProcess(const WindowProcess&) = delete;
     WindowProcess& operator=(const WindowProcess&) = delete;

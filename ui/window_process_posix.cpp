@@ -190,6 +190,15 @@ void WindowProcess::end() {
     processId_ = -1;
 }
 
+void WindowProcess::endAtOnce() {
+    if (processId_ < 0)
+        return;
+    channel_.reset();
+    kill(processId_, SIGKILL);
+    reap(processId_);
+    processId_ = -1;
+}
+
 WindowMessage runModalWindow(const WindowMessage& request) {
     if (!windowsAvailable())
         return failedWindowAnswer("no display");

@@ -7,6 +7,11 @@
 // Environment: FAKE_JVM_CREATE_RESULT  JNI_CreateJavaVM's result (default 0)
 //              FAKE_JVM_DEFAULT_STACK  javaStackSize reported through the JDK 1.1 record
 //              FAKE_JVM_TRACE_FRAMES   frame lines of fake/Throws's stack trace (default 1)
+//              FAKE_JVM_SPLASH         set: records "splash-window ..." (the launcher's splash
+//                                      window then) when main starts, when an exception is
+//                                      cleared and before detaching; "wait": main first waits
+//                                      (at most 20 s) until that window is shown
+//              FAKE_JVM_RELEASE        the file whose appearance ends fake/Wait
 // Class data: like a real VM, writes a 4096-byte archive at its end to the file that
 // -XX:ArchiveClassesAtExit names, or that -XX:SharedArchiveFile names with
 // -XX:+AutoCreateSharedArchive when that file does not exist yet.
@@ -15,6 +20,7 @@
 // any other name is missing. fake/Single (int secondaryMain: "answer=N" gives N, "hold" never
 // returns, else the argument count) and fake/SingleVoid (void secondaryMain) run main until the
 // file FAKE_JVM_STOP exists, then end through System.exit(FAKE_JVM_EXIT) when that is set.
+// fake/Wait returns once FAKE_JVM_RELEASE exists (at most 2 minutes).
 
 #ifndef _WIN32_WINNT
 #define _WIN32_WINNT 0x0A00
@@ -114,7 +120,8 @@ jmethodID methodId(const char* name) {
 
 bool isMainClass(const std::string& name) {
     return name == "fake/Main" || name == "fake/Exit" || name == "fake/Throws" ||
-           name == "fake/NoMain" || name == "fake/Single" || name == "fake/SingleVoid";
+           name == "fake/Wait" || name == "fake/NoMain" || name == "fake/Single" ||
+           name == "fake/SingleVoid";
 }
 
 jclass JNICALL findClass(JNIEnv*, const char* name) {
@@ -262,6 +269,52 @@ jobject JNICALL callObjectMethodV(JNIEnv*, jobject instance, jmethodID method, v
     ExitProcess(static_cast<UINT>(code));
 }
 
+// The launcher's splash window as another thread of the process sees it: "none", or its
+// rectangle and visibility, then its window, extended and class styles.
+void recordSplashWindow() {
+    if (environment("FAKE_JVM_SPLASH").empty())
+        return;
+    HWND window = FindWindowW(L"SplashScreenWindow", nullptr);
+    RECT rect{};
+    if (window != nullptr)
+        GetWindowRect(window, &rect);
+    record(window == nullptr
+               ? "splash-window none"
+               : "splash-window " + std::to_string(rect.left) + "," + std::to_string(rect.top) +
+                     " " + std::to_string(rect.right - rect.left) + "x" +
+                     std::to_string(rect.bottom - rect.top) +
+                     (IsWindowVisible(window) ? " visible" : " hidden"));
+    if (window != nullptr) {
+        char styles[128];
+        std::snprintf(styles, sizeof(styles), "splash-styles 0x%08lx 0x%08lx 0x%08lx",
+                      static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+                      static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)),
+                      static_cast<unsigned long>(GetClassLongPtrW(window, GCL_STYLE)));
+        record(styles);
+    }
+}
+
+// Shown, or made without a size (which the system may keep hidden).
+bool splashWindowSettled() {
+    HWND window = FindWindowW(L"SplashScreenWindow", nullptr);
+    RECT rect{};
+    return window != nullptr &&
+           (IsWindowVisible(window) || (GetWindowRect(window, &rect) && IsRectEmpty(&rect)));
+}
+
+void waitForSplashWindow() {
+    if (environment("FAKE_JVM_SPLASH") != "wait")
+        return;
+    for (int i = 0; i < 400 && !splashWindowSettled(); ++i)
+        Sleep(50);
+}
+
+void waitForRelease() {
+    std::string path = environment("FAKE_JVM_RELEASE");
+    for (int i = 0; i < 2400 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(50);
+}
+
 std::string firstArgument(FakeObject* arguments) {
     return arguments->items.empty() ? std::string() : toUtf8(arguments->items[0]->text);
 }
@@ -289,8 +342,12 @@ void runSingle() {
 }
 
 void runMain(const std::string& className, FakeObject* arguments) {
+    waitForSplashWindow();
+    recordSplashWindow();
     for (FakeObject* item : arguments->items)
         record("main-arg " + toUtf8(item->text));
+    if (className == "fake/Wait")
+        waitForRelease();
     if (className == "fake/Single" || className == "fake/SingleVoid")
         runSingle();
     if (className == "fake/Exit")
@@ -342,6 +399,7 @@ void JNICALL exceptionDescribe(JNIEnv*) {
 }
 
 void JNICALL exceptionClear(JNIEnv*) {
+    recordSplashWindow();
     if (pendingException != nullptr)
         record("clear " + pendingException->className);
     pendingException = nullptr;
@@ -367,6 +425,7 @@ jint JNICALL destroyJavaVm(JavaVM*) {
 jint JNICALL attachCurrentThread(JavaVM*, void** env, void*);
 
 jint JNICALL detachCurrentThread(JavaVM*) {
+    recordSplashWindow();
     record(pendingException ? "detach with " + pendingException->className : "detach");
     pendingException = nullptr;
     return JNI_OK;

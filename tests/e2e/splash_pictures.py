@@ -1,0 +1,134 @@
+"""Pictures for the splash tests, written with the standard library (BMP, PNG) or converted by
+ImageMagick (JPEG and the rest), and the screen of an X display read back as pixels."""
+
+import os
+import struct
+import subprocess
+import zlib
+
+BACKDROP = (32, 64, 160)
+
+
+def quadrants(width, height, alpha_corners=False):
+    """A picture of four coloured quarters; with alpha_corners its four corner squares are
+    fully transparent and a band across the middle is half transparent. Returns a function
+    (x, y) -> (r, g, b, a)."""
+    corner = min(width, height) // 5
+
+    def pixel(x, y):
+        left, top = x < width // 2, y < height // 2
+        colour = {(True, True): (230, 120, 20), (False, True): (40, 110, 210),
+                  (True, False): (30, 170, 60), (False, False): (240, 240, 240)}[(left, top)]
+        if alpha_corners:
+            in_x = x < corner or x >= width - corner
+            in_y = y < corner or y >= height - corner
+            if in_x and in_y:
+                return (0, 0, 0, 0)
+            if abs(y - height // 2) < 3:
+                return colour + (128,)
+        return colour + (255,)
+    return pixel
+
+
+def write_bmp(path, width, height, pixel):
+    """24-bit bottom-up BMP."""
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            r, g, b, _ = pixel(x, y)
+            row += bytes((b, g, r))
+        rows.append(bytes(row) + b"\0" * (stride - len(row)))
+    data = b"".join(rows)
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + data)
+
+
+def write_png(path, width, height, pixel):
+    """8-bit RGBA PNG."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    raw = b"".join(b"\0" + b"".join(bytes(pixel(x, y)) for x in range(width))
+                   for y in range(height))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" +
+                chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+                chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+def make_picture(folder, name, width, height, alpha_corners=False):
+    """The quadrants picture as the file folder/name, its format from the name's extension
+    (JPEG and others through ImageMagick, at quality 95). Returns the path and the pixel
+    function."""
+    pixel = quadrants(width, height, alpha_corners)
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, name)
+    if name.endswith(".png"):
+        write_png(path, width, height, pixel)
+    else:
+        bmp = os.path.splitext(path)[0] + ".bmp"
+        write_bmp(bmp, width, height, pixel)
+        if not name.endswith(".bmp"):
+            convert(bmp, path, "-quality", "95")
+    return path, pixel
+
+
+def convert(source, target, *options):
+    """Another format of a picture through ImageMagick (quality and the like in options)."""
+    subprocess.run(["convert", source] + list(options) + [target], check=True)
+
+
+class Screen:
+    """The whole screen of an X display as RGB pixels."""
+
+    def __init__(self, display, keep=None):
+        ppm = subprocess.run(["import", "-display", display, "-window", "root", "-depth", "8", "ppm:-"],
+                             check=True, capture_output=True).stdout
+        if keep:
+            subprocess.run(["convert", "ppm:-", keep], input=ppm, check=False)
+        parts = ppm.split(maxsplit=4)
+        assert parts[0] == b"P6" and parts[3] == b"255", parts[:4]
+        self.width, self.height = int(parts[1]), int(parts[2])
+        self.pixels = parts[4]
+
+    def pixel(self, x, y):
+        offset = (y * self.width + x) * 3
+        return tuple(self.pixels[offset:offset + 3])
+
+
+def sample_points(width, height):
+    """Points inside each quarter and near the picture's edges, away from colour borders."""
+    xs = [2, width // 4, width // 2 - 3, width // 2 + 3, 3 * width // 4, width - 3]
+    ys = [2, height // 4, height // 2 - 5, height // 2 + 5, 3 * height // 4, height - 3]
+    return [(x, y) for x in xs for y in ys]
+
+
+def mismatches(screen, left, top, width, height, pixel, tolerance=0, backdrop=BACKDROP):
+    """Sample points where the screen differs from the picture composed over the backdrop
+    (fully transparent pixels show the backdrop; opaque ones their colour)."""
+    wrong = []
+    for x, y in sample_points(width, height):
+        r, g, b, a = pixel(x, y)
+        if 0 < a < 255:
+            continue  # partial alpha depends on what the display can compose
+        expected = (r, g, b) if a == 255 else backdrop
+        sx, sy = left + x, top + y
+        if not (0 <= sx < screen.width and 0 <= sy < screen.height):
+            continue
+        seen = screen.pixel(sx, sy)
+        if any(abs(s - e) > tolerance for s, e in zip(seen, expected)):
+            wrong.append(((x, y), seen, expected))
+    return wrong
+
+
+def start_backdrop(display, size):
+    """A plain window of the backdrop colour over the whole screen, under later windows."""
+    colour = "#%02x%02x%02x" % BACKDROP
+    return subprocess.Popen(["xmessage", "-bg", colour, "-geometry",
+                             "%dx%d+0+0" % size, "-buttons", "", " "],
+                            env={"DISPLAY": display, "PATH": "/usr/bin:/bin"},
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

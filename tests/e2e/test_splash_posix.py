@@ -1,0 +1,192 @@
+"""The splash of the POSIX launcher on the real VM under a private Xvfb display: the launcher's
+own window (a window process) with the picture's size and pixels, when it closes, what
+suppresses it, and the runtime's own splash library that the Java program then sees."""
+
+import os
+import shutil
+import threading
+import time
+import unittest
+
+import splash_pictures as pictures
+from java_app import ProbeApp, jdk_home
+from xvfb_display import XvfbDisplay
+
+TITLE = "SplashScreenWindow"
+SCREEN = (1280, 1024)
+
+
+def without_splash_library(jdk, folder):
+    """A runtime folder that mirrors jdk through links, without lib/libsplashscreen.so."""
+    os.makedirs(folder)
+    for name in os.listdir(jdk):
+        if name != "lib":
+            os.symlink(os.path.join(jdk, name), os.path.join(folder, name))
+    os.mkdir(os.path.join(folder, "lib"))
+    for name in os.listdir(os.path.join(jdk, "lib")):
+        if name != "libsplashscreen.so":
+            os.symlink(os.path.join(jdk, "lib", name), os.path.join(folder, "lib", name))
+    return folder
+
+
+class SplashOnLinux(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.display = XvfbDisplay(*SCREEN)
+        cls.folder = os.path.join(os.environ["LAUNCHER_BUILD_DIR"], "splash-pictures-posix")
+        os.makedirs(cls.folder, exist_ok=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.display.stop()
+
+    def splash_windows(self):
+        return self.display.xdotool("search", "--onlyvisible", "--name", "^%s$" % TITLE).split()
+
+    def picture(self, name, width, height, alpha_corners=False):
+        return pictures.make_picture(self.folder, name, width, height, alpha_corners)
+
+    def probe(self, picture, prefer_native=None, runtime=None, application_section=""):
+        display = "[Display]\nSplash Screen=%s\n" % picture
+        if prefer_native is not None:
+            display += "Preffer Native Splash Screen=%s\n" % prefer_native
+        app = ProbeApp("probe.Splash", runtime=runtime,
+                       application_section=application_section + display)
+        self.addCleanup(app.remove)
+        return app
+
+    def start(self, app, end="return", extra=()):
+        """Runs the probe in the background until the test creates its release file."""
+        app.release = app.file("release")
+        app.outcome = {}
+        args = [app.release, end] + list(extra)
+        runner = threading.Thread(target=lambda: app.outcome.update(
+            result=app.run(args, env={"DISPLAY": self.display.name})))
+        runner.start()
+        deadline = time.monotonic() + 60
+        while not app.lines() and runner.is_alive() and time.monotonic() < deadline:
+            time.sleep(0.1)
+        app.runner = runner
+        return runner
+
+    def finish(self, app, release=None):
+        open(release or app.release, "w").close()
+        app.runner.join(120)
+        return app.outcome["result"]
+
+    def wait_for_window(self, timeout=30):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            windows = self.splash_windows()
+            if windows:
+                time.sleep(0.5)  # the first paint
+                return windows[0]
+            time.sleep(0.1)
+        return None
+
+    def test_each_format_shows_centred_with_its_pixels_while_main_runs(self):
+        for name, width, height, alpha, tolerance in (
+                ("splash.png", 300, 200, True, 0), ("splash.jpg", 320, 240, False, 24),
+                ("splash.bmp", 400, 300, False, 0), ("splash.gif", 200, 100, False, 0),
+                ("splash.ico", 120, 80, False, 0)):
+            with self.subTest(picture=name):
+                path, pixel = self.picture(name, width, height, alpha_corners=alpha)
+                app = self.probe(path)
+                backdrop = pictures.start_backdrop(self.display.name, SCREEN)
+                try:
+                    self.start(app)
+                    window = self.wait_for_window()
+                    self.assertIsNotNone(window, "no splash window")
+                    left, top = (SCREEN[0] - width) // 2, (SCREEN[1] - height) // 2
+                    self.assertEqual(self.display.geometry(window), (left, top, width, height))
+                    screen = pictures.Screen(self.display.name,
+                                             keep=os.path.join(self.folder, name + ".shot.png"))
+                    self.assertEqual(pictures.mismatches(screen, left, top, width, height, pixel,
+                                                         tolerance), [])
+                    self.assertIn("_NET_WM_WINDOW_TYPE_SPLASH",
+                                  self.display.properties(window, "_NET_WM_WINDOW_TYPE"))
+                    self.assertIn("_NET_WM_STATE_SKIP_TASKBAR",
+                                  self.display.properties(window, "_NET_WM_STATE"))
+                    result = self.finish(app)
+                finally:
+                    backdrop.kill()
+                    backdrop.wait()
+                self.assertEqual(result.exit_code, 0, result.stderr)
+                self.assertEqual(app.lines(), ["native splash=false"])
+                self.assertEqual(self.splash_windows(), [])
+
+    def test_closed_when_main_ends_even_while_other_threads_run_and_on_system_exit(self):
+        path, _ = self.picture("small.png", 40, 30)
+        for end in ("return", "throw"):
+            with self.subTest(end=end):
+                app = self.probe(path, application_section="Failure Check=Yes\n")
+                self.start(app, end, [app.file("later")])
+                self.assertIsNotNone(self.wait_for_window())
+                open(app.release, "w").close()
+                if end == "throw":
+                    # By the time the report shows, the splash is gone; Escape stops.
+                    dialog = self.display.find_window("Java Exception")
+                    self.assertEqual(self.splash_windows(), [])
+                    self.display.key(dialog, "Escape")
+                    self.assertEqual(self.finish(app, app.file("later")).exit_code, 255)
+                    continue
+                # main is over; a non-daemon thread still keeps the VM and the process.
+                deadline = time.monotonic() + 30
+                while self.splash_windows() and time.monotonic() < deadline:
+                    time.sleep(0.1)
+                self.assertTrue(app.runner.is_alive())
+                self.assertEqual(self.splash_windows(), [])
+                self.assertEqual(self.finish(app, app.file("later")).exit_code, 0)
+
+        app = self.probe(path)
+        self.start(app, "exit")
+        self.assertIsNotNone(self.wait_for_window())
+        self.assertEqual(self.finish(app).exit_code, 3)
+        deadline = time.monotonic() + 10
+        while self.splash_windows() and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(self.splash_windows(), [])
+
+    def test_nothing_shows_for_nosplash_or_a_picture_that_cannot_be_read(self):
+        path, _ = self.picture("small.png", 40, 30)
+        empty = os.path.join(self.folder, "empty.png")
+        broken = os.path.join(self.folder, "broken.png")
+        open(empty, "wb").close()
+        with open(broken, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + b"\0" * 64)
+        cases = [(path, ["-nosplash"]), (path, ["/nosplash"]),
+                 (os.path.join(self.folder, "missing.png"), []), (empty, []), (broken, [])]
+        for picture, extra in cases:
+            with self.subTest(picture=os.path.basename(picture), extra=extra):
+                app = self.probe(picture)
+                self.start(app, "return", [app.file("release")] + extra)
+                self.assertIsNone(self.wait_for_window(timeout=3))
+                result = self.finish(app)
+                self.assertEqual(result.exit_code, 0, result.stderr)
+                self.assertEqual(app.lines(), ["native splash=false"])
+                self.assertEqual(result.stderr, "")
+
+    def test_the_runtime_splash_library_shows_the_picture_when_preferred_and_present(self):
+        path, pixel = self.picture("native.png", 300, 200)
+        app = self.probe(path, prefer_native="YES")
+        self.start(app)
+        self.assertEqual(app.lines(), ["native splash=true"])
+        self.assertEqual(self.splash_windows(), [])
+        left, top = (SCREEN[0] - 300) // 2, (SCREEN[1] - 200) // 2
+        screen = pictures.Screen(self.display.name,
+                                 keep=os.path.join(self.folder, "native.shot.png"))
+        self.assertEqual(pictures.mismatches(screen, left, top, 300, 200, pixel), [])
+        self.assertEqual(self.finish(app).exit_code, 0)
+
+        # Without the library in the runtime, the own window shows instead.
+        runtime = without_splash_library(jdk_home(), app.file("runtime"))
+        app = self.probe(path, prefer_native="yes", runtime=runtime)
+        self.start(app)
+        self.assertIsNotNone(self.wait_for_window())
+        result = self.finish(app)
+        self.assertEqual(result.exit_code, 0, result.stderr)
+        self.assertEqual(app.lines(), ["native splash=false"])
+
+
+if __name__ == "__main__":
+    unittest.main()
