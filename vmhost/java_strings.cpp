@@ -45,7 +45,57 @@ char32_t decodeOne(const std::string& text, size_t& i) {
     return code;
 }
 
+void appendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+bool isHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
 } // namespace
+
+std::string utf16ToUtf8(const char16_t* units, size_t length) {
+    std::string out;
+    out.reserve(length + length / 2);
+    for (size_t i = 0; i < length; ++i) {
+        char32_t code = units[i];
+        if (isHighSurrogate(code) && i + 1 < length && isLowSurrogate(units[i + 1])) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (isHighSurrogate(code) || isLowSurrogate(code)) {
+            code = replacement;
+        }
+        appendUtf8(out, code);
+    }
+    return out;
+}
+
+std::string javaStringText(jstring text, JNIEnv* env) {
+    jsize length = env->GetStringLength(text);
+    StringChars chars(env, text);
+    if (chars.get() == nullptr || length <= 0)
+        return {};
+    return utf16ToUtf8(reinterpret_cast<const char16_t*>(chars.get()), static_cast<size_t>(length));
+}
 
 std::u16string utf8ToUtf16(const std::string& text) {
     std::u16string units;

@@ -1,7 +1,8 @@
 #pragma once
 
-// Owners of JNI resources: a local reference is deleted, and a GetStringUTFChars buffer
-// released, when its owner goes out of scope. Each belongs to the thread of its JNIEnv.
+// Owners of JNI resources: a local reference is deleted, and a GetStringUTFChars or
+// GetStringChars buffer released, when its owner goes out of scope. Each belongs to the thread of
+// its JNIEnv.
 
 #include <jni.h>
 
@@ -47,4 +48,24 @@ class StringUtfChars {
     JNIEnv* env_;
     jstring text_;
     const char* chars_;
+};
+
+// The UTF-16 units of a Java string; null when the VM could not provide them.
+class StringChars {
+  public:
+    StringChars(JNIEnv* env, jstring text)
+        : env_(env), text_(text), chars_(env->GetStringChars(text, nullptr)) {}
+    ~StringChars() {
+        if (chars_ != nullptr)
+            env_->ReleaseStringChars(text_, chars_);
+    }
+    StringChars(const StringChars&) = delete;
+    StringChars& operator=(const StringChars&) = delete;
+
+    const jchar* get() const { return chars_; }
+
+  private:
+    JNIEnv* env_;
+    jstring text_;
+    const jchar* chars_;
 };

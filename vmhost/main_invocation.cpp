@@ -4,6 +4,7 @@
 #include "launch/launcher.h"
 #include "splash/splash.h"
 #include "ui/messages.h"
+#include "vmhost/exception_report.h"
 #include "vmhost/java_strings.h"
 #include "vmhost/jni_resources.h"
 #include "vmhost/main_thread.h"
@@ -67,8 +68,8 @@ void handleUncaughtException(Launcher& launcher, JNIEnv* env) {
     if (!launcher.showExceptionDialog)
         return;
     env->ExceptionClear();
-    // The report dialog, whose Stop button ends the program through callSystemExit, is not
-    // part of this launcher yet: the exception counts as ignored and the run goes on.
+    if (reportUncaughtException(thrown.get(), env))
+        callSystemExit(launcher);
 }
 
 // Looks up the main class and main(String[]) and calls it; false when main could not be called.

@@ -29,16 +29,6 @@ class JavaStart(unittest.TestCase):
                 app = self.probe("probe.Exit")
                 self.assertEqual(app.run([str(code)]).exit_code, expected)
 
-    def test_an_uncaught_exception_ends_with_zero(self):
-        for failure_check in ("", "Failure Check=Yes\n"):
-            with self.subTest(failure_check=failure_check):
-                app = self.probe("probe.Throw", application_section=failure_check)
-                result = app.run()
-                self.assertEqual(result.exit_code, 0)
-                if not failure_check:
-                    # Detaching hands the exception to the thread's uncaught handler.
-                    self.assertIn("java.lang.IllegalStateException: probe failure", result.stderr)
-
     def test_a_missing_main_class_is_reported_and_fails(self):
         result = self.probe("probe.Missing").run()
         self.assertEqual(result.exit_code, FAILURE)

@@ -129,15 +129,10 @@ class VmLibraryUnderWine(unittest.TestCase):
                 app = self.fake_app(main_class="fake.Exit")
                 self.assertEqual(app.run([code]).exit_code, expected)
 
-    def test_an_uncaught_exception_ends_with_zero(self):
+    def test_an_uncaught_exception_without_failure_check_ends_with_zero(self):
         app = self.fake_app(main_class="fake.Throws")
         self.assertEqual(app.run().exit_code, 0)
         self.assertIn("detach with java/lang/IllegalStateException", app.record())
-
-        app = self.fake_app(main_class="fake.Throws", application_section="Failure Check=YES\n")
-        self.assertEqual(app.run().exit_code, 0)
-        self.assertEqual(app.record()[-3:], ["clear java/lang/IllegalStateException", "detach",
-                                             "destroy"])
 
     def test_a_missing_class_or_main_is_reported_and_fails(self):
         app = self.fake_app(main_class="fake.Missing")

@@ -6,8 +6,10 @@
 //
 // Environment: FAKE_JVM_CREATE_RESULT  JNI_CreateJavaVM's result (default 0)
 //              FAKE_JVM_DEFAULT_STACK  javaStackSize reported through the JDK 1.1 record
+//              FAKE_JVM_TRACE_FRAMES   frame lines of fake/Throws's stack trace (default 1)
 // Main classes: fake/Main returns; fake/Exit calls System.exit(first argument); fake/Throws
-// ends with an exception; fake/NoMain has no main; any other name is missing.
+// ends with an exception whose printStackTrace writes traceText(); fake/NoMain has no main;
+// any other name is missing.
 
 #ifndef _WIN32_WINNT
 #define _WIN32_WINNT 0x0A00
@@ -63,6 +65,18 @@ std::string toUtf8(const std::u16string& text) {
     WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), out.data(), size, nullptr,
                         nullptr);
     return out;
+}
+
+// The non-ASCII header, then the frame lines, each ending with LF alone.
+std::u16string traceText() {
+    std::string frames = environment("FAKE_JVM_TRACE_FRAMES");
+    long count = frames.empty() ? 1 : std::atol(frames.c_str());
+    std::u16string text = u"java.lang.IllegalStateException: Grüße — Ελληνικά — 日本語 — 𝄞\n";
+    for (long i = 1; i <= count; ++i) {
+        std::string line = "\tat fake.Throws.level" + std::to_string(i) + "(Throws.java)\n";
+        text.append(line.begin(), line.end());
+    }
+    return text;
 }
 
 FakeObject* object(jobject reference) {
@@ -124,6 +138,8 @@ jobject JNICALL newObjectV(JNIEnv*, jclass cls, jmethodID, va_list args) {
         std::string name = toUtf8(object(va_arg(args, jobject))->text);
         int append = va_arg(args, int);
         record("file-stream " + name + (append ? " append" : " truncate"));
+    } else if (className == "java/io/PrintStream") {
+        result->items.push_back(object(va_arg(args, jobject))); // the byte buffer
     }
     return reinterpret_cast<jobject>(result);
 }
@@ -164,6 +180,38 @@ const char* JNICALL getStringUtfChars(JNIEnv*, jstring text, jboolean*) {
 }
 
 void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char*) {}
+
+jsize JNICALL getStringLength(JNIEnv*, jstring text) {
+    return static_cast<jsize>(object(text)->text.size());
+}
+
+const jchar* JNICALL getStringChars(JNIEnv*, jstring text, jboolean*) {
+    return reinterpret_cast<const jchar*>(object(text)->text.c_str());
+}
+
+void JNICALL releaseStringChars(JNIEnv*, jstring, const jchar*) {}
+
+jclass JNICALL getObjectClass(JNIEnv*, jobject instance) {
+    FakeObject* result = newObject(object(instance)->className);
+    result->isClass = true;
+    return reinterpret_cast<jclass>(result);
+}
+
+// printStackTrace(PrintStream) writes into the stream's byte buffer.
+void JNICALL callVoidMethodV(JNIEnv*, jobject instance, jmethodID method, va_list args) {
+    std::string name = reinterpret_cast<const char*>(method);
+    record("call " + object(instance)->className + "." + name);
+    if (name == "printStackTrace")
+        object(va_arg(args, jobject))->items[0]->text += traceText();
+}
+
+// ByteArrayOutputStream.toString(charset) gives the buffer's text.
+jobject JNICALL callObjectMethodV(JNIEnv*, jobject instance, jmethodID method, va_list) {
+    FakeObject* result = newObject("java/lang/String");
+    if (std::string(reinterpret_cast<const char*>(method)) == "toString")
+        result->text = object(instance)->text;
+    return reinterpret_cast<jobject>(result);
+}
 
 [[noreturn]] void systemExit(jint code) {
     record("exit " + std::to_string(code));
@@ -250,6 +298,12 @@ JNINativeInterface_ nativeInterface() {
     table.SetObjectArrayElement = setObjectArrayElement;
     table.GetStringUTFChars = getStringUtfChars;
     table.ReleaseStringUTFChars = releaseStringUtfChars;
+    table.GetStringLength = getStringLength;
+    table.GetStringChars = getStringChars;
+    table.ReleaseStringChars = releaseStringChars;
+    table.GetObjectClass = getObjectClass;
+    table.CallVoidMethodV = callVoidMethodV;
+    table.CallObjectMethodV = callObjectMethodV;
     table.CallStaticVoidMethod = callStaticVoidMethod;
     table.CallStaticVoidMethodV = callStaticVoidMethodV;
     table.ExceptionOccurred = exceptionOccurred;

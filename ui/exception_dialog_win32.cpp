@@ -1,0 +1,71 @@
+#include "ui/exception_dialog.h"
+
+#include "support/wide_text.h"
+#include "ui/window_layout_win32.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr int dialogId = 231;
+constexpr int traceBoxId = 208;
+
+struct ExceptionDialog {
+    std::wstring report;
+    DialogLayout layout;
+};
+
+// The edit control breaks lines only at CR LF; a trace may end its lines with LF alone.
+std::wstring withCrLf(const std::wstring& text) {
+    std::wstring result;
+    result.reserve(text.size() + text.size() / 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r'))
+            result.push_back(L'\r');
+        result.push_back(text[i]);
+    }
+    return result;
+}
+
+INT_PTR initDialog(HWND dialog, ExceptionDialog& state) {
+    HWND traceBox = GetDlgItem(dialog, traceBoxId);
+    // Lift the typing limit as well, so that no system cuts a long trace short.
+    SendMessageW(traceBox, EM_SETLIMITTEXT, 0, 0);
+    SetWindowTextW(traceBox, state.report.c_str());
+    SendMessageW(traceBox, EM_SETREADONLY, TRUE, 0);
+    centerWindow(dialog);
+    state.layout.initLayout(dialog, javaExceptionAnchors);
+    return TRUE;
+}
+
+INT_PTR CALLBACK exceptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<ExceptionDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        return initDialog(dialog, *reinterpret_cast<ExceptionDialog*>(lParam));
+    case WM_SIZE:
+    case WM_GETMINMAXINFO:
+        return state != nullptr && state->layout.handleMessage(message, wParam, lParam);
+    case WM_COMMAND:
+        // Enter gives the default button's id (Ignore); Escape and the close box give IDCANCEL.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+ExceptionChoice runExceptionDialog(const std::string& reportText) {
+    ExceptionDialog state{withCrLf(toWide(reportText)), {}};
+    // A dialog that cannot be created (-1, or 0 for a bad owner) counts as Stop.
+    INT_PTR result =
+        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), GetActiveWindow(),
+                        exceptionDialogProc, reinterpret_cast<LPARAM>(&state));
+    return result == IDOK ? ExceptionChoice::ignore : ExceptionChoice::stop;
+}
