@@ -1,6 +1,7 @@
 """Windows of the POSIX launcher, shown by its window process under a private Xvfb display:
 the "Java Exception" dialog (through a probe that shows it for a report file, as the launcher
-does for an uncaught throwable) and the error notice of the launcher itself. Screenshots are
+does for an uncaught throwable; test_exception_dialog.py answers it on the real VM) and the
+error notice of the launcher itself. Screenshots are
 kept in <build>/tests/e2e/window_process/."""
 
 import os
@@ -64,24 +65,6 @@ class WindowTest(unittest.TestCase):
 
 
 class ExceptionDialog(WindowTest):
-    def test_each_way_of_answering_gives_its_choice(self):
-        actions = [
-            ("Enter", lambda w: self.display.key(w, "Return"), "ignore"),
-            ("Escape", lambda w: self.display.key(w, "Escape"), "stop"),
-            ("close button", lambda w: self.display.close_window(w), "stop"),
-            ("Stop button", lambda w: self.click_at_units(w, STOP_CENTRE), "stop"),
-            ("Ignore button", lambda w: self.click_at_units(w, IGNORE_CENTRE), "ignore"),
-        ]
-        for name, act, expected in actions:
-            with self.subTest(name):
-                running = self.start_dialog()
-                window = self.find_dialog(running)
-                self.assertTrue(running.running(), "the caller waits for the answer")
-                act(window)
-                result = running.finish()
-                self.assertEqual((result.exit_code, result.stdout), (0, expected + "\n"))
-                self.assertEqual(result.stderr, "", "the report goes to the dialog only")
-
     def test_opens_centred_at_its_minimum_size_with_the_whole_report(self):
         running = self.start_dialog()
         window = self.find_dialog(running)
