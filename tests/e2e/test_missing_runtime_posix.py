@@ -13,7 +13,7 @@ import time
 import unittest
 
 import harness
-from java_app import ProbeApp, jdk_home
+from java_app import ProbeApp, jdk_home, vm_sanitizer_env
 from xvfb_display import XvfbDisplay
 
 ENGLISH_206 = ("The Java Runtime Environment (JRE) was not found. Please  download and install a "
@@ -42,7 +42,7 @@ class MissingRuntime(unittest.TestCase):
 
     def env(self, display):
         env = dict(os.environ, XDG_CONFIG_HOME=self.config, LANG="en_US.UTF-8",
-                   LC_ALL="en_US.UTF-8")
+                   LC_ALL="en_US.UTF-8", **vm_sanitizer_env())
         env.pop("WAYLAND_DISPLAY", None)
         env.pop("DISPLAY", None)
         if display:

@@ -1,6 +1,7 @@
 // JavaVersion::parse on any text: a failed parse leaves 0.0.0.0, a successful one never yields a
 // negative part, prints as text that reads back as the same version up to the trailing parts
-// left out, and the fill value only moves the parts that were not read.
+// left out, and the fill value only moves the parts that were not read. A bound setting reads
+// the same, but saturates an oversized part instead of failing.
 
 #include "discovery/java_version.h"
 #include "fuzz_check.h"
@@ -42,8 +43,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(compare(low, high) == -compare(high, low));
     FUZZ_CHECK(matches(high, low));
     if (text != "any") {
-        FUZZ_CHECK(minimumVersionSetting(text) == low);
-        FUZZ_CHECK(maximumVersionSetting(text) == (highOk ? high : JavaVersion::highest()));
+        // A bound reads like a version, except that an oversized part saturates.
+        JavaVersion lowBound;
+        JavaVersion highBound;
+        const bool boundOk = JavaVersion::parseBound(text, 0, lowBound);
+        JavaVersion::parseBound(text, JavaVersion::unboundedPart, highBound);
+        FUZZ_CHECK(boundOk == hasDigit(text));
+        FUZZ_CHECK(!lowOk || lowBound == low);
+        FUZZ_CHECK(!highOk || highBound == high);
+        FUZZ_CHECK(compare(lowBound, highBound) <= 0);
+        FUZZ_CHECK(minimumVersionSetting(text) == lowBound);
+        FUZZ_CHECK(maximumVersionSetting(text) == (boundOk ? highBound : JavaVersion::highest()));
     }
     return 0;
 }
