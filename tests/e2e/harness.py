@@ -9,6 +9,7 @@ prefix and one Xvfb display per ctest run). The exit code is read through exit_c
 (the whole 32-bit value); message-box texts come from Wine's msgbox trace, and each box is
 answered with Enter, as a user would close it."""
 
+import functools
 import os
 import re
 import shutil
@@ -16,6 +17,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import tomllib
 from dataclasses import dataclass, field
 
 WINE = "/usr/lib/wine/wine64"
@@ -113,6 +115,7 @@ class Result:
     stdout: str = ""
     stderr: str = ""
     messages: list = field(default_factory=list)
+    cancelled_dialogs: int = 0
 
 
 class App:
@@ -228,9 +231,40 @@ def close_message_boxes(window_class, display):
     return len(windows)
 
 
+@functools.lru_cache(maxsize=None)
+def missing_runtime_captions():
+    """The captions of the missing-runtime dialog in every language of the resources."""
+    folder = os.path.join(source_dir(), "resources", "texts")
+    captions = set()
+    for name in os.listdir(folder):
+        if name.endswith(".toml"):
+            with open(os.path.join(folder, name), "rb") as f:
+                caption = tomllib.load(f).get("dialog", {}).get("201", {}).get("caption")
+            if caption:
+                captions.add(caption)
+    return tuple(sorted(captions))
+
+
+def cancel_missing_runtime_dialogs(window_class, display):
+    """Presses Escape (Cancel) in every visible missing-runtime dialog of the given classes, as a
+    user without a runtime to pick would; returns how many it saw."""
+    classes = [window_class] if isinstance(window_class, str) else window_class
+    found = xdotool("search", "--onlyvisible", "--classname",
+                    "^(%s)$" % "|".join(re.escape(name) for name in classes), display=display)
+    captions = missing_runtime_captions()
+    windows = [window for window in found.stdout.split()
+               if xdotool("getwindowname", window, display=display).stdout.strip() in captions]
+    for window in windows:
+        xdotool("windowfocus", window, display=display)
+        xdotool("key", "--clearmodifiers", "Escape", display=display)
+    return len(windows)
+
+
 def run_windows(command_line, env=None, lang=None, timeout=120, cwd=None, window_class=None,
                 answer_boxes=True, debug="+msgbox"):
-    """Runs a Windows command line (exact text) under Wine and reads its full exit code."""
+    """Runs a Windows command line (exact text) under Wine and reads its full exit code. With
+    answer_boxes, message boxes are closed with Enter and a missing-runtime dialog is cancelled;
+    result.cancelled_dialogs counts the times one was seen."""
     full_env = wine_base_env(lang=lang, debug=debug, extra=env)
     full_env["CHILD_COMMAND_LINE"] = command_line
     process = subprocess.Popen([WINE, windows_build_path("tests", "tools", "exit_code.exe")],
@@ -257,6 +291,8 @@ def run_windows(command_line, env=None, lang=None, timeout=120, cwd=None, window
     stdout_reader.start()
     deadline = time.monotonic() + timeout
     display = full_env.get("DISPLAY")
+    polls = 0
+    cancelled_dialogs = 0
     while process.poll() is None:
         if time.monotonic() > deadline:
             os.killpg(process.pid, 9)
@@ -265,6 +301,9 @@ def run_windows(command_line, env=None, lang=None, timeout=120, cwd=None, window
         if answer_boxes and pending_boxes[0] and window_class and display:
             if close_message_boxes(window_class, display):
                 pending_boxes[0] -= 1
+        if answer_boxes and window_class and display and polls % 5 == 4:
+            cancelled_dialogs += cancel_missing_runtime_dialogs(window_class, display)
+        polls += 1
         time.sleep(0.2)
     reader.join(10)
     stdout_reader.join(10)
@@ -276,7 +315,8 @@ def run_windows(command_line, env=None, lang=None, timeout=120, cwd=None, window
         raise RuntimeError("no exit code from %s\n%s%s" % (command_line, stdout,
                                                            "".join(stderr_lines[-40:])))
     return Result(exit_code=int(match.group(1)), stdout=stdout[:match.start()],
-                  stderr="".join(stderr_lines), messages=messages)
+                  stderr="".join(stderr_lines), messages=messages,
+                  cancelled_dialogs=cancelled_dialogs)
 
 
 def screenshot(path):
