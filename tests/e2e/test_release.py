@@ -27,8 +27,9 @@ BRANDING = {"ProductName": "Example Studio", "FileDescription": "Example Studio"
 WINDOWS = [("launcher.exe", 0x8664, "amd64", "launcher.exe"),
            ("launcher-x86.exe", 0x014C, "x86", "launcher-x86.exe")]
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
-               "ole32.dll", "oleaut32.dll", "comctl32.dll", "msvcrt.dll"}
-MAX_X64_SIZE = 400 * 1024
+               "ole32.dll", "oleaut32.dll", "comctl32.dll", "msvcrt.dll", "msimg32.dll",
+               "windowscodecs.dll"}
+MAX_X64_SIZE = 500 * 1024
 
 
 def dist(name):
