@@ -1,5 +1,6 @@
 #include "splash/splash_picture_win32.h"
 
+#include "splash/picture_alpha.h"
 #include "splash/splash_window.h"
 #include "support/wide_text.h"
 
@@ -112,6 +113,11 @@ ComPtr<IWICBitmapSource> decodeFirstFrame(const unsigned char* bytes, size_t cou
     return ComPtr<IWICBitmapSource>(converted);
 }
 
+// A 32-bit buffer of width by height pixels has a size that a UINT can give.
+bool fitsOneBuffer(uint64_t width, uint64_t height) {
+    return width > 0 && height > 0 && width <= INT32_MAX / 4 && height <= UINT_MAX / (width * 4);
+}
+
 } // namespace
 
 HBITMAP createAlphaBitmap(int32_t width, int32_t height, void** bits) {
@@ -143,10 +149,7 @@ bool SplashPicture::loadPng(const unsigned char* bytes, size_t count) {
     ComPtr<IWICBitmapSource> source = decodeFirstFrame(bytes, count);
     UINT width = 0;
     UINT height = 0;
-    if (!source || FAILED(source.get()->GetSize(&width, &height)) || width == 0 || height == 0)
-        return false;
-    // The pixels must fit one buffer whose size a UINT can give.
-    if (width > INT32_MAX / 4 || height > UINT_MAX / (width * 4))
+    if (!source || FAILED(source.get()->GetSize(&width, &height)) || !fitsOneBuffer(width, height))
         return false;
     void* bits = nullptr;
     UniqueBitmap pixels(
@@ -178,7 +181,53 @@ bool SplashPicture::loadOlePicture(const unsigned char* bytes, size_t count) {
     ScreenDc screen;
     widthPixels_ = MulDiv(GetDeviceCaps(screen.get(), LOGPIXELSX), width, himetricPerInch);
     heightPixels_ = MulDiv(GetDeviceCaps(screen.get(), LOGPIXELSY), height, himetricPerInch);
+    DWORD attributes = 0;
+    if (SUCCEEDED(picture->get_Attributes(&attributes)) && (attributes & PICTURE_TRANSPARENT) != 0)
+        keepTransparentParts();
     return true;
+}
+
+// A GIF with a transparent colour, an icon's masked parts or what a metafile leaves unpainted
+// would show the bitmap's undefined background; they show what lies below the window instead,
+// as the parts of a PNG with alpha do.
+void SplashPicture::keepTransparentParts() {
+    if (widthPixels_ < 0 || heightPixels_ < 0 ||
+        !fitsOneBuffer(static_cast<uint64_t>(widthPixels_), static_cast<uint64_t>(heightPixels_)))
+        return;
+    void* black = nullptr;
+    void* white = nullptr;
+    UniqueBitmap overBlack = renderOverBackdrop(BLACKNESS, &black);
+    UniqueBitmap overWhite = renderOverBackdrop(WHITENESS, &white);
+    if (!overBlack || !overWhite)
+        return;
+    size_t count = static_cast<size_t>(widthPixels_) * static_cast<size_t>(heightPixels_);
+    if (!alphaFromTwoBackdrops(static_cast<uint8_t*>(black), static_cast<uint8_t*>(white),
+                               static_cast<uint8_t*>(black), count))
+        return; // nothing shows through: it stays a plain picture
+    alphaPixels_ = std::move(overBlack);
+    picture_.reset();
+}
+
+// The picture drawn at its pixel size into a 32-bit DIB first filled by rop (BLACKNESS or
+// WHITENESS); null when it cannot be drawn.
+UniqueBitmap SplashPicture::renderOverBackdrop(DWORD rop, void** bits) {
+    UniqueBitmap bitmap(createAlphaBitmap(widthPixels_, heightPixels_, bits));
+    UniqueDc memory(CreateCompatibleDC(nullptr));
+    if (!bitmap || !memory)
+        return {};
+    Selection target(memory.get(), bitmap.get());
+    PatBlt(memory.get(), 0, 0, widthPixels_, heightPixels_, rop);
+    if (!renderPicture(memory.get(), widthPixels_, heightPixels_))
+        return {};
+    GdiFlush(); // the pixels are read directly next
+    return bitmap;
+}
+
+bool SplashPicture::renderPicture(HDC dc, int cx, int cy) {
+    // The picture interface takes its source bottom-up: origin at the bottom edge, negative
+    // height.
+    return SUCCEEDED(picture_.get()->Render(dc, 0, 0, cx, cy, 0, heightHimetric_, widthHimetric_,
+                                            -heightHimetric_, nullptr));
 }
 
 bool SplashPicture::isLoaded() const {
@@ -194,10 +243,7 @@ bool SplashPicture::draw(HDC dc, int x, int y, int cx, int cy) {
         return false;
     Selection target(memory.get(), bitmap.get());
     if (picture_) {
-        // The picture interface takes its source bottom-up: origin at the bottom edge, negative
-        // height.
-        if (FAILED(picture_.get()->Render(memory.get(), 0, 0, cx, cy, 0, heightHimetric_,
-                                          widthHimetric_, -heightHimetric_, nullptr)))
+        if (!renderPicture(memory.get(), cx, cy))
             return false;
     } else {
         UniqueDc source(CreateCompatibleDC(dc));

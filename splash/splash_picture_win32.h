@@ -3,7 +3,8 @@
 // The splash picture, decoded once while the splash window is made. PNG goes through the
 // Windows Imaging Component and keeps its per-pixel alpha; every other format goes through the
 // system picture loader (bitmap, JPEG, GIF, icon, Windows and enhanced metafile), sized from
-// its HIMETRIC extent at the screen's pixels per inch. Splash thread only (COM initialised).
+// its HIMETRIC extent at the screen's pixels per inch; one that has transparent parts keeps
+// them as alpha too. Splash thread only (COM initialised).
 
 #include "support/unique_resource.h"
 
@@ -46,7 +47,8 @@ class SplashPicture {
     // or rendering fails.
     virtual bool draw(HDC dc, int x, int y, int cx, int cy);
 
-    // True for a picture with per-pixel alpha, whose bitmap is 32-bit premultiplied BGRA.
+    // True for a picture with per-pixel alpha or transparent parts, whose bitmap is 32-bit
+    // premultiplied BGRA.
     bool hasAlpha() const { return alphaPixels_.valid(); }
     void clear();
     // Replaces the bitmap in slot by a new one of the picture's pixel size holding the picture:
@@ -56,6 +58,10 @@ class SplashPicture {
   private:
     bool loadPng(const unsigned char* bytes, size_t count);
     bool loadOlePicture(const unsigned char* bytes, size_t count);
+    void keepTransparentParts();
+    // Draws the whole picture of the system loader into (0, 0, cx, cy) of dc.
+    bool renderPicture(HDC dc, int cx, int cy);
+    UniqueBitmap renderOverBackdrop(DWORD rop, void** bits);
     void renderAlphaToBitmap(UniqueBitmap& slot);
 
     ComPtr<IPicture> picture_;

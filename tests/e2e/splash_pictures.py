@@ -1,5 +1,5 @@
 """Pictures for the splash tests, written with the standard library (BMP, PNG) or converted by
-ImageMagick (JPEG and the rest), and the screen of an X display read back as pixels."""
+ImageMagick (JPEG, GIF, ICO and the rest), and the screen of an X display read back as pixels."""
 
 import os
 import struct
@@ -62,18 +62,32 @@ def write_png(path, width, height, pixel):
 
 def make_picture(folder, name, width, height, alpha_corners=False):
     """The quadrants picture as the file folder/name, its format from the name's extension
-    (JPEG and others through ImageMagick, at quality 95). Returns the path and the pixel
-    function."""
+    (JPEG and others through ImageMagick, at quality 95; with alpha_corners from a PNG, so that
+    the corners stay transparent). Returns the path and the pixel function."""
     pixel = quadrants(width, height, alpha_corners)
     os.makedirs(folder, exist_ok=True)
     path = os.path.join(folder, name)
     if name.endswith(".png"):
         write_png(path, width, height, pixel)
+    elif alpha_corners:
+        write_png(path + ".png", width, height, pixel)
+        convert(path + ".png", path)
     else:
         bmp = os.path.splitext(path)[0] + ".bmp"
         write_bmp(bmp, width, height, pixel)
         if not name.endswith(".bmp"):
             convert(bmp, path, "-quality", "95")
+    return path, pixel
+
+
+def make_animated_gif(folder, name, width, height):
+    """A GIF of two frames, the quadrants picture and then a plain red one. Returns the path and
+    the first frame's pixel function."""
+    first, pixel = make_picture(folder, name + ".1.bmp", width, height)
+    second = os.path.join(folder, name + ".2.bmp")
+    write_bmp(second, width, height, lambda x, y: (200, 20, 20, 255))
+    path = os.path.join(folder, name)
+    subprocess.run(["convert", "-delay", "20", first, second, "-loop", "0", path], check=True)
     return path, pixel
 
 

@@ -1,7 +1,7 @@
 """The splash under Wine: the launcher's own window (class, styles, place, size and pixels for
-BMP, JPEG and PNG with transparency, the shadow rule, when it closes) and a runtime's splash
-library, for which the test splash libraries of tests/tools record their calls in the test VM
-library's record."""
+every picture format: BMP, JPEG, PNG with transparency, GIF plain, transparent and animated,
+ICO, WMF and EMF; the shadow rule, when it closes) and a runtime's splash library, for which
+the test splash libraries of tests/tools record their calls in the test VM library's record."""
 
 import os
 import re
@@ -10,6 +10,7 @@ import threading
 import time
 import unittest
 
+import metafile_pictures as metafiles
 import splash_pictures as pictures
 from harness import build_dir, to_windows_path, wine_display, windows_build_path, xdotool
 from test_exception_dialog_windows import press
@@ -22,6 +23,16 @@ CS_DBLCLKS, CS_SAVEBITS, CS_DROPSHADOW = 0x8, 0x800, 0x20000
 _WINDOW = re.compile(r"^splash-window (-?\d+),(-?\d+) (\d+)x(\d+) (visible|hidden)$")
 _STYLES = re.compile(r"^splash-styles 0x(\w+) 0x(\w+) 0x(\w+)$")
 SCREEN = (1280, 1024)
+SCREEN_DPI = 96  # the logical pixels per inch of a new Wine prefix
+
+
+def mul_div(a, b, c):
+    """a * b / c rounded to nearest, as the system's MulDiv does for non-negative values."""
+    return (a * b + c // 2) // c
+
+
+def screen_pixels(himetric):
+    return mul_div(SCREEN_DPI, himetric, 2540)
 
 
 def splash_window(record):
@@ -112,33 +123,67 @@ class SplashWindowUnderWine(unittest.TestCase):
         self.assertEqual(window["classstyle"],
                          CS_DBLCLKS | CS_SAVEBITS | (CS_DROPSHADOW if shadow else 0))
 
+    def format_cases(self):
+        """(file name, maker, shown size, layered, colour tolerance); a maker writes the picture
+        into a folder and returns its path and the pixel function of the picture as shown."""
+        def raster(width, height, alpha=False):
+            return lambda folder, name: pictures.make_picture(folder, name, width, height, alpha)
+
+        def animated(folder, name):
+            return pictures.make_animated_gif(folder, name, 200, 100)
+
+        def shown_quadrants(write, size):
+            def make(folder, name):
+                path = os.path.join(folder, name)
+                write(path)
+                return path, pictures.quadrants(*size)
+            return make
+
+        # Metafiles are sized by the loader's HIMETRIC extent: a placeable WMF's bounding box
+        # at its own units per inch, an EMF's frame; both then scaled to the screen's pixels.
+        wmf_bounds, wmf_inch = (3001, 1999), 1000
+        wmf_size = tuple(screen_pixels(mul_div(b, 2540, wmf_inch)) for b in wmf_bounds)
+        emf_size = tuple(screen_pixels(f) for f in metafiles.emf_frame(240, 192, 100))
+        return (
+            ("splash.bmp", raster(400, 300), (400, 300), False, 0),
+            ("splash.jpg", raster(320, 240), (320, 240), False, 24),
+            ("splash.png", raster(300, 200, alpha=True), (300, 200), True, 0),
+            ("splash.gif", raster(200, 100), (200, 100), False, 0),
+            # A transparent colour shows what lies below, as a PNG's alpha does.
+            ("transparent.gif", raster(200, 100, alpha=True), (200, 100), True, 0),
+            ("animated.gif", animated, (200, 100), False, 0),  # its first frame
+            ("splash.ico", raster(64, 48, alpha=True), (64, 48), True, 0),
+            ("splash.wmf", shown_quadrants(lambda path: metafiles.write_placeable_wmf(
+                path, 300, 200, wmf_inch, wmf_bounds), wmf_size), wmf_size, False, 0),
+            ("splash.emf", shown_quadrants(lambda path: metafiles.write_emf(path, 240, 192, 100),
+                                           emf_size), emf_size, False, 0),
+        )
+
     def test_each_format_shows_centred_with_its_pixels_until_the_end_of_the_run(self):
-        cases = (("splash.bmp", 400, 300, False, 0), ("splash.jpg", 320, 240, False, 24),
-                 ("splash.png", 300, 200, True, 0))
-        for name, width, height, alpha, tolerance in cases:
+        folder = os.path.join(build_dir(), "splash-pictures")
+        for name, make, (width, height), layered, tolerance in self.format_cases():
             with self.subTest(picture=name):
-                path, pixel = self.picture(name, width, height, alpha_corners=alpha)
+                path, pixel = make(folder, name)
                 app = self.splash_app(picture=path)
                 wrong = []
 
                 def check(window):
                     left, top = window["rect"][:2]
-                    shot = os.path.join(build_dir(), "splash-pictures", name + ".shot.png")
+                    shot = os.path.join(folder, name + ".shot.png")
                     screen = pictures.Screen(wine_display(), keep=shot)
                     wrong.extend(pictures.mismatches(screen, left, top, width, height, pixel,
                                                      tolerance))
 
                 # Transparent parts show what lies below: a backdrop of a known colour.
-                backdrop = pictures.start_backdrop(wine_display(), SCREEN) if alpha else None
+                backdrop = pictures.start_backdrop(wine_display(), SCREEN)
                 try:
                     result, window = app.run_while_shown(check)
                 finally:
-                    if backdrop:
-                        backdrop.kill()
-                        backdrop.wait()
+                    backdrop.kill()
+                    backdrop.wait()
                 self.assertEqual(result.exit_code, 0)
                 self.assertIsNotNone(window, app.record())
-                self.assert_splash_window(window, (width, height), layered=alpha)
+                self.assert_splash_window(window, (width, height), layered=layered)
                 self.assertEqual(wrong, [])
                 # Still there when main returns: only the teardown closes it.
                 self.assertEqual(splash_window(app.record()[-4:]), window)
