@@ -125,12 +125,9 @@ class PosixClassDataFiles : public ClassDataFiles {
         std::vector<char*> environmentPointers = pointersTo(environment);
         std::string self = "/proc/self/exe";
         std::vector<char*> arguments{self.data(), nullptr};
-        pid_t process = spawn(self, arguments, environmentPointers.data(), true);
-        // The job forks once more and this first process ends at once: reaped here, the job
-        // is nobody's child.
-        int status = 0;
-        return process > 0 && waitpid(process, &status, 0) == process && WIFEXITED(status) &&
-               WEXITSTATUS(status) == 0;
+        // Not waited for: the launcher ends right after, and the job, in a session of its
+        // own, then belongs to init.
+        return spawn(self, arguments, environmentPointers.data(), true) > 0;
     }
 
     int run(const std::vector<std::string>& command) override {
@@ -209,10 +206,6 @@ void runArchiveJobIfMarked() {
     unsetenv(jobMark);
     // Descriptors a launcher left open are not the job's to hold.
     closefrom(STDERR_FILENO + 1);
-    // The launcher waits only for this first process; the job goes on in its child.
-    pid_t child = fork();
-    if (child != 0)
-        _exit(child > 0 ? 0 : 1);
     setpriority(PRIO_PROCESS, 0, jobNiceness);
     runArchiveJob(jobFile, systemClassDataFiles());
     _exit(0);

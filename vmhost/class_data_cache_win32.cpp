@@ -52,6 +52,8 @@ ProcessHandle startProcess(const std::wstring& program, std::wstring commandLine
                            std::wstring* environment, const std::wstring& folder) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    // No standard handles at all: nothing of the build reaches the program's output files.
+    startup.dwFlags = STARTF_USESTDHANDLES;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                         flags | CREATE_UNICODE_ENVIRONMENT,
