@@ -2,6 +2,7 @@
 
 #include "discovery/runtime_inventory.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -452,13 +453,14 @@ bool parseJob(const std::string& text, const std::string& cacheRoot, char separa
     job.key = lines[1];
     job.stem = lines[2];
     job.dumpCommand.assign(lines.begin() + 3, lines.end());
-    // Every file the job writes or removes is inside the application's folder of the cache.
+    // Every file the job writes or removes is inside an application's folder of the cache.
     std::string folder = job.folder + separator;
-    return startsWith(job.folder, cacheRoot + separator) && !job.key.empty() &&
+    std::string name = job.folder.substr(std::min(job.folder.size(), cacheRoot.size() + 1));
+    return startsWith(job.folder, cacheRoot + separator) && !name.empty() && name != "." &&
+           name != ".." && name.find(separator) == std::string::npos && !job.key.empty() &&
            job.key.find(separator) == std::string::npos &&
            startsWith(job.stem, folder + job.key + ".") &&
-           job.stem.find(separator, folder.size()) == std::string::npos &&
-           job.folder.find("..") == std::string::npos;
+           job.stem.find(separator, folder.size()) == std::string::npos;
 }
 
 void runArchiveJob(const std::string& jobFile, ClassDataFiles& files) {

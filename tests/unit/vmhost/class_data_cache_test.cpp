@@ -383,9 +383,9 @@ TEST(ClassDataCache, OneJobAtATimeAndNoneWithoutARecordedList) {
 }
 
 TEST(ClassDataCache, AJobFileIsTakenOnlyForFilesOfItsApplicationsFolder) {
-    ClassDataJob job{"/cache/tool.ini-1",
+    ClassDataJob job{"/cache/tool..ini-1",
                      "k1",
-                     "/cache/tool.ini-1/k1.42-7",
+                     "/cache/tool..ini-1/k1.42-7",
                      {"/jdk/bin/java", "-Xshare:dump", "-Djava.class.path=/a b.jar"}};
     ClassDataJob read;
     ASSERT_TRUE(parseJob(jobText(job), "/cache", '/', read));
@@ -403,6 +403,7 @@ TEST(ClassDataCache, AJobFileIsTakenOnlyForFilesOfItsApplicationsFolder) {
         {"stem of another key", "/cache/a\nk1\n/cache/a/k2.1\njava\n-Xshare:dump\n"},
         {"stem in a subfolder", "/cache/a\nk1\n/cache/a/k1.1/x\njava\n-Xshare:dump\n"},
         {"climbing out", "/cache/../etc\nk1\n/cache/../etc/k1.1\njava\n-Xshare:dump\n"},
+        {"the root itself", "/cache/..\nk1\n/cache/../k1.1\njava\n-Xshare:dump\n"},
         {"no command", "/cache/a\nk1\n/cache/a/k1.1\n"},
         {"cut short", "/cache/a\nk1\n/cache/a/k1.1\njava\n-Xshare:dump"},
     };
