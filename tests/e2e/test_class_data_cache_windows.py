@@ -100,6 +100,24 @@ class ClassDataCacheUnderWine(unittest.TestCase):
                     "-XX:SharedArchiveFile=%s\\%s-4096.jsa" % (windows_folder, key)])
                 self.assertNotIn("class-list-written", app.record())
 
+    def test_a_failed_build_leaves_only_its_count_and_three_stop_the_recording(self):
+        app = self.fake_app("17.0.15")
+        for count in (1, 2, 3):
+            result = app.run([], env={"FAKE_JAVA_FAIL": "1"})
+            self.assertEqual(result.exit_code, 0)
+            options = app.entries("option")[1:-3]
+            _, folder = self.cache_folder(options[-1])
+            key = re.search(r"([0-9a-f]{16})\.\d+-\d+\.classes$", options[-1]).group(1)
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline and sorted(os.listdir(folder)) != [key + ".failed"]:
+                time.sleep(0.2)
+            self.assertEqual(os.listdir(folder), [key + ".failed"])
+            with open(os.path.join(folder, key + ".failed")) as f:
+                self.assertEqual(f.read(), str(count))
+            os.remove(app.record_path)
+        _, options = self.start(app)
+        self.assertEqual(options, [])
+
     def test_old_runtimes_unknown_versions_and_the_setting_off_add_nothing(self):
         for version, cache in (("11.0.22", "yes"), ("1.8.0_202", "yes"), ("", "yes"),
                                ("17.0.15", "no"), ("17.0.15", "")):

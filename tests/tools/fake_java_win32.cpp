@@ -1,6 +1,7 @@
 // Stands in for a runtime's javaw.exe under Wine (never shipped): with -Xshare:dump and a
 // non-empty -XX:SharedClassListFile, writes a 4096-byte archive to -XX:SharedArchiveFile and
-// exits with 0; else exits with 1 and writes nothing. Appends "dump <arguments>" (separated by
+// exits with 0 (with FAKE_JAVA_FAIL set, writes half of it and exits with 1); else exits with
+// 1 and writes nothing. Appends "dump <arguments>" (separated by
 // '|') to the file that FAKE_JVM_RECORD names.
 
 #include <windows.h>
@@ -56,8 +57,9 @@ int wmain(int argc, wchar_t** argv) {
     FILE* file = std::fopen(archive.c_str(), "wb");
     if (file == nullptr)
         return 1;
-    std::string bytes(4096, 'A');
+    bool fail = std::getenv("FAKE_JAVA_FAIL") != nullptr;
+    std::string bytes(fail ? 2048 : 4096, 'A');
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
-    return 0;
+    return fail ? 1 : 0;
 }
