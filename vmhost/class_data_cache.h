@@ -28,7 +28,7 @@ struct FileStamp {
     bool regularFile = false; // false for folders and anything else
 };
 
-// The file system as the cache sees it; tests hand in a fake.
+// The file system and processes as the cache sees them; tests hand in a fake.
 class ClassDataFiles {
   public:
     virtual ~ClassDataFiles() = default;
