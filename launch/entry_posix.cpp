@@ -3,11 +3,14 @@
 #include "launch/launcher.h"
 #include "support/process_arguments.h"
 #include "ui/window_process.h"
+#include "vmhost/class_data_cache.h"
 
 #include <clocale>
 
 int main(int argc, char** argv) {
-    // A copy of this executable started to show one window does only that.
+    // A copy of this executable started to show one window, or to build a class-data archive,
+    // does only that.
+    runArchiveJobIfMarked();
     runAsWindowProcessIfMarked();
     Launcher launcher;
     rememberProcessArguments(argc, argv);

@@ -1,10 +1,13 @@
 // Process entry of the Windows GUI executable.
 
 #include "launch/launcher.h"
+#include "vmhost/class_data_cache.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // A copy of this executable started to build a class-data archive does only that.
+    runArchiveJobIfMarked();
     Launcher launcher;
     // Every resource lookup on this thread then uses the system's default language.
     SetThreadLocale(GetSystemDefaultLCID());

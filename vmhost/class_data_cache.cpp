@@ -2,6 +2,7 @@
 
 #include "discovery/runtime_inventory.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -9,11 +10,21 @@ namespace {
 // An archive is made only with room to spare: a VM that runs out of space while writing it
 // ends the program with an error of its own.
 constexpr uint64_t minimumFreeSpace = uint64_t{512} << 20;
-// Files of starts that ended before moving their archive into place.
+// Files of starts and jobs that ended before cleaning up after themselves.
 constexpr uint64_t abandonedAgeSeconds = 24 * 60 * 60;
+// A job's marker older than this belongs to a job that was killed: building an archive takes
+// seconds.
+constexpr uint64_t staleJobSeconds = 15 * 60;
+// Builds that failed this often in a row are not tried again before the count is this old.
+constexpr unsigned maximumFailures = 3;
+constexpr uint64_t failureMemorySeconds = 7 * 24 * 60 * 60;
 
 const char archiveSuffix[] = ".jsa";
 const char pendingSuffix[] = ".tmp";
+const char classListSuffix[] = ".classes";
+const char jobSuffix[] = ".job";
+const char jobMarkSuffix[] = ".making";
+const char failureSuffix[] = ".failed";
 
 char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -131,14 +142,8 @@ std::string completeArchive(const std::string& folder, const std::string& key,
     return found;
 }
 
-std::vector<std::string> createOptions(ArchiveMethod method, const std::string& pending) {
-    if (method == ArchiveMethod::autoCreate)
-        return {"-XX:+AutoCreateSharedArchive", "-XX:SharedArchiveFile=" + pending};
-    return {"-XX:ArchiveClassesAtExit=" + pending};
-}
-
-// Everything but the archive just published: archives of older jars and other runtimes, and
-// files that starts left behind long ago. Files of starts still writing are left alone.
+// Everything but the archive just published and the files of jobs under way: archives of older
+// jars and other runtimes, their failure counts, and files that starts left behind long ago.
 void removeOtherArchives(const std::string& folder, const std::string& keep,
                          ClassDataFiles& files) {
     for (const std::string& name : files.list(folder)) {
@@ -146,11 +151,68 @@ void removeOtherArchives(const std::string& folder, const std::string& keep,
             continue;
         std::string path = folder + files.separator() + name;
         FileStamp stamp;
-        if (endsWith(name, archiveSuffix) ||
-            (endsWith(name, pendingSuffix) && files.stamp(path, stamp) &&
-             stamp.ageSeconds > abandonedAgeSeconds))
+        bool abandoned = files.stamp(path, stamp) && stamp.ageSeconds > abandonedAgeSeconds;
+        if (endsWith(name, archiveSuffix) || endsWith(name, failureSuffix) || abandoned)
             files.remove(path);
     }
+}
+
+std::string keyFile(const std::string& folder, const std::string& key, char separator,
+                    const char* suffix) {
+    return folder + separator + key + suffix;
+}
+
+// True while a job for key is under way; a marker left by a killed job is removed.
+bool jobUnderWay(const std::string& marker, ClassDataFiles& files) {
+    FileStamp stamp;
+    if (!files.stamp(marker, stamp))
+        return false;
+    if (stamp.ageSeconds <= staleJobSeconds)
+        return true;
+    files.remove(marker);
+    return false;
+}
+
+unsigned failureCount(const std::string& path, ClassDataFiles& files) {
+    FileStamp stamp;
+    if (!files.stamp(path, stamp) || stamp.ageSeconds > failureMemorySeconds)
+        return 0;
+    std::string text = files.readText(path);
+    return text.size() == 1 && text[0] >= '0' && text[0] <= '9'
+               ? static_cast<unsigned>(text[0] - '0')
+               : 0;
+}
+
+void countFailure(const std::string& path, ClassDataFiles& files) {
+    unsigned count = failureCount(path, files) + 1;
+    files.remove(path);
+    files.writeNew(path, std::to_string(count < 9 ? count : 9));
+}
+
+// The runtime's own java command: javaw.exe on Windows, which has no console.
+std::string javaCommand(const std::string& home, char separator) {
+    return home + separator + "bin" + separator + (separator == '\\' ? "javaw.exe" : "java");
+}
+
+// Builds the archive from the class list, with the class path and layout options the start
+// had: the VM maps an archive only when they match.
+std::vector<std::string> dumpCommand(const ClassDataInput& input, const std::string& java,
+                                     const std::string& stem, char separator) {
+    std::string classPath;
+    for (const std::string& entry : input.classPath)
+        classPath +=
+            (classPath.empty() ? "" : std::string(1, separator == '\\' ? ';' : ':')) + entry;
+    std::vector<std::string> command{
+        java, "-Xshare:dump", "-XX:SharedClassListFile=" + stem + classListSuffix,
+        "-XX:SharedArchiveFile=" + stem + pendingSuffix, "-Djava.class.path=" + classPath};
+    for (const std::string& option : input.userOptions)
+        if (startsWith(option, "-XX:") || startsWith(option, "-Xmx"))
+            command.push_back(option);
+    return command;
+}
+
+bool hasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
 }
 
 } // namespace
@@ -172,12 +234,8 @@ int featureRelease(const std::string& javaVersion) {
     return parts[0] == 1 ? parts[1] : parts[0];
 }
 
-ArchiveMethod archiveMethod(int feature) {
-    if (feature >= 19)
-        return ArchiveMethod::autoCreate;
-    if (feature >= 13)
-        return ArchiveMethod::archiveAtExit;
-    return ArchiveMethod::none;
+bool archivesClasses(int feature) {
+    return feature >= 13;
 }
 
 bool userDecidesSharing(const std::vector<std::string>& userOptions) {
@@ -269,62 +327,164 @@ std::string archiveKey(const ClassDataInput& input, const FileStamp& vmLibrary,
 ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files) {
     ClassDataPlan plan;
     char separator = files.separator();
-    ReleaseInfo release = parseReleaseFile(
-        files.readText(homeOf(input.vmLibrary, separator) + separator + "release"));
+    std::string home = homeOf(input.vmLibrary, separator);
+    ReleaseInfo release = parseReleaseFile(files.readText(home + separator + "release"));
     int feature = featureRelease(release.javaVersion);
-    ArchiveMethod method = archiveMethod(feature);
-    if (method == ArchiveMethod::none ||
+    if (!archivesClasses(feature) ||
         !isHotSpotServer(release, flavourOf(input.vmLibrary, separator)) ||
         userDecidesSharing(input.userOptions))
         return plan;
 
     FileStamp vmLibrary;
+    FileStamp java;
     std::vector<FileStamp> classPath;
     std::string root = files.cacheRoot();
     if (root.empty() || !files.stamp(input.vmLibrary, vmLibrary) ||
         !hasDefaultArchives(input.vmLibrary, files) ||
+        !files.stamp(javaCommand(home, separator), java) || !java.regularFile ||
         !stampClassPath(input.classPath, files, classPath))
         return plan;
 
-    plan.folder = root + separator + applicationFolderName(input.settingsPath, separator == '\\');
-    plan.key = archiveKey(input, vmLibrary, release.javaVersion, classPath);
-    plan.options = quietSharingOptions(feature);
-    std::string archive = completeArchive(plan.folder, plan.key, files);
+    std::string folder =
+        root + separator + applicationFolderName(input.settingsPath, separator == '\\');
+    std::string key = archiveKey(input, vmLibrary, release.javaVersion, classPath);
+    std::string archive = completeArchive(folder, key, files);
     if (!archive.empty()) {
         // (trace: the archive used)
+        plan.options = quietSharingOptions(feature);
         plan.options.push_back("-XX:SharedArchiveFile=" + archive);
         return plan;
     }
-    std::string pending =
-        plan.folder + separator + plan.key + "." + files.uniqueName() + pendingSuffix;
-    if (!files.makeFolders(plan.folder) || files.freeSpace(plan.folder) < minimumFreeSpace ||
-        !files.canCreate(pending)) {
-        // (trace: no archive, the cache folder cannot take one)
-        plan.options.clear();
+    std::string stem = folder + separator + key + "." + files.uniqueName();
+    if (jobUnderWay(keyFile(folder, key, separator, jobMarkSuffix), files) ||
+        failureCount(keyFile(folder, key, separator, failureSuffix), files) >= maximumFailures ||
+        !files.makeFolders(folder) || files.freeSpace(folder) < minimumFreeSpace ||
+        !files.canCreate(stem + classListSuffix)) {
+        // (trace: no archive: one is being made, the runtime fails to make one, or the cache
+        // folder cannot take one)
         return plan;
     }
-    // (trace: the archive to be made)
-    plan.pendingArchive = pending;
-    for (std::string& option : createOptions(method, pending))
-        plan.options.push_back(std::move(option));
+    plan.dumpCommand = dumpCommand(input, javaCommand(home, separator), stem, separator);
+    for (const std::string& part : plan.dumpCommand)
+        if (hasLineBreak(part))
+            return plan;
+    // (trace: the class list recorded for the archive to be made)
+    plan.folder = folder;
+    plan.key = key;
+    plan.stem = stem;
+    // Nothing to silence: the VM maps only its own archive. The logging options alone would
+    // cost a few per cent of a short start.
+    plan.options = {"-XX:DumpLoadedClassList=" + stem + classListSuffix};
     return plan;
 }
 
-void publishArchive(ClassDataPlan& plan, ClassDataFiles& files) {
-    std::string pending = std::move(plan.pendingArchive);
-    plan.pendingArchive.clear();
+void startArchiveJob(ClassDataPlan& plan, ClassDataFiles& files) {
+    std::string stem = std::move(plan.stem);
+    plan.stem.clear();
+    if (stem.empty())
+        return;
+    char separator = files.separator();
+    std::string classList = stem + classListSuffix;
+    std::string marker = keyFile(plan.folder, plan.key, separator, jobMarkSuffix);
+    std::string job = stem + jobSuffix;
     FileStamp stamp;
-    if (pending.empty() || !files.stamp(pending, stamp))
-        return;
-    if (!stamp.regularFile || stamp.size == 0) {
-        files.remove(pending);
-        return;
-    }
-    std::string name = archiveFileName(plan.key, stamp.size);
-    if (!files.move(pending, plan.folder + files.separator() + name)) {
-        // Another start published the same archive first.
-        files.remove(pending);
+    if (!files.stamp(classList, stamp) || stamp.size == 0 || jobUnderWay(marker, files) ||
+        !files.writeNew(marker, files.uniqueName())) {
+        // No list, or another start's job makes the same archive.
+        files.remove(classList);
         return;
     }
-    removeOtherArchives(plan.folder, name, files);
+    if (!completeArchive(plan.folder, plan.key, files).empty() ||
+        !files.writeNew(job, jobText({plan.folder, plan.key, stem, plan.dumpCommand})) ||
+        !files.startJob(job)) {
+        for (const std::string& path : {classList, job, marker})
+            files.remove(path);
+    }
+    // (trace: the archive job started)
+}
+
+std::string windowsCommandLine(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const std::string& argument : arguments) {
+        if (!line.empty())
+            line += ' ';
+        if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
+            line += argument;
+            continue;
+        }
+        // Backslashes double only before a quote, which itself gets one.
+        line += '"';
+        size_t backslashes = 0;
+        for (char c : argument) {
+            if (c == '\\') {
+                ++backslashes;
+                continue;
+            }
+            line.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+            line += c;
+            backslashes = 0;
+        }
+        line.append(backslashes * 2, '\\');
+        line += '"';
+    }
+    return line;
+}
+
+std::string jobText(const ClassDataJob& job) {
+    std::string text = job.folder + "\n" + job.key + "\n" + job.stem + "\n";
+    for (const std::string& part : job.dumpCommand)
+        text += part + "\n";
+    return text;
+}
+
+bool parseJob(const std::string& text, const std::string& cacheRoot, char separator,
+              ClassDataJob& job) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            return false;
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    if (lines.size() < 5 || cacheRoot.empty())
+        return false;
+    job.folder = lines[0];
+    job.key = lines[1];
+    job.stem = lines[2];
+    job.dumpCommand.assign(lines.begin() + 3, lines.end());
+    // Every file the job writes or removes is inside an application's folder of the cache.
+    std::string folder = job.folder + separator;
+    std::string name = job.folder.substr(std::min(job.folder.size(), cacheRoot.size() + 1));
+    return startsWith(job.folder, cacheRoot + separator) && !name.empty() && name != "." &&
+           name != ".." && name.find(separator) == std::string::npos && !job.key.empty() &&
+           job.key.find(separator) == std::string::npos &&
+           startsWith(job.stem, folder + job.key + ".") &&
+           job.stem.find(separator, folder.size()) == std::string::npos;
+}
+
+void runArchiveJob(const std::string& jobFile, ClassDataFiles& files) {
+    char separator = files.separator();
+    std::string text = files.readText(jobFile);
+    ClassDataJob job;
+    if (!endsWith(jobFile, jobSuffix) || !parseJob(text, files.cacheRoot(), separator, job) ||
+        jobFile != job.stem + jobSuffix)
+        return;
+    files.remove(jobFile);
+    std::string archive = job.stem + pendingSuffix;
+    std::string failures = keyFile(job.folder, job.key, separator, failureSuffix);
+    FileStamp stamp;
+    if (files.run(job.dumpCommand) == 0 && files.stamp(archive, stamp) && stamp.regularFile &&
+        stamp.size > 0) {
+        std::string name = archiveFileName(job.key, stamp.size);
+        if (files.move(archive, job.folder + separator + name))
+            removeOtherArchives(job.folder, name, files);
+        files.remove(failures);
+    } else {
+        countFailure(failures, files);
+    }
+    // Whatever the build left behind goes: the VM may leave a partly written archive.
+    for (const char* suffix : {pendingSuffix, classListSuffix})
+        files.remove(job.stem + suffix);
+    files.remove(keyFile(job.folder, job.key, separator, jobMarkSuffix));
 }

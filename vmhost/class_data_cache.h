@@ -1,16 +1,18 @@
 #pragma once
 
-// The class-data cache: an archive of the application's classes that the VM writes at the end
-// of one start and maps at the next, kept per user, per application, per runtime and per class
-// path. Portable; the file system comes in through ClassDataFiles (class_data_cache_win32.cpp
-// and class_data_cache_posix.cpp give the real one).
+// The class-data cache: an archive of the application's classes that later starts map, kept
+// per user, per application, per runtime and per class path. Portable; the file system and
+// processes come in through ClassDataFiles (class_data_cache_win32.cpp and
+// class_data_cache_posix.cpp give the real one).
 //
 // A start either maps a complete archive (-XX:SharedArchiveFile=<folder>/<key>-<size>.jsa) or
-// lets the VM write a new one under a name of its own (<key>.<unique>.tmp), which
-// publishArchive moves into place once the VM has ended. The published name carries the
-// archive's size: a file of another size is damaged and is never handed to a VM (Java 17
-// crashes on a truncated archive). Every step that cannot be taken leaves the start as it
-// would be without the cache; nothing is reported.
+// has the VM record the classes it loads (<key>.<unique>.classes). Once the program has ended,
+// a detached low-priority copy of the launcher (the archive job) has the runtime's java
+// command build an archive from that list without running the program (<key>.<unique>.tmp),
+// and moves it into place. Writing the archive costs as much as a start, so it never delays
+// the program's own. The published name carries the archive's size: a file of another size is
+// damaged and is never handed to a VM (Java 17 crashes on a truncated archive). Every step that
+// cannot be taken leaves the start as it would be without the cache; nothing is reported.
 
 #include "vmhost/vm_hook_listener.h"
 
@@ -26,7 +28,7 @@ struct FileStamp {
     bool regularFile = false; // false for folders and anything else
 };
 
-// The file system as the cache sees it; tests hand in a fake.
+// The file system and processes as the cache sees them; tests hand in a fake.
 class ClassDataFiles {
   public:
     virtual ~ClassDataFiles() = default;
@@ -48,25 +50,28 @@ class ClassDataFiles {
     // replaces it atomically (a VM that mapped the old one keeps it).
     virtual bool move(const std::string& from, const std::string& to) = 0;
     virtual void remove(const std::string& path) = 0;
+    // Creates path as a new file holding text; false when it exists or cannot be written.
+    virtual bool writeNew(const std::string& path, const std::string& text) = 0;
     // Text that no other start running at the same time has (process id and time).
     virtual std::string uniqueName() = 0;
     virtual char separator() = 0;
+    // Starts the archive job of jobFile in a detached process of low priority that inherits
+    // no handles and whose output goes nowhere; does not wait for it.
+    virtual bool startJob(const std::string& jobFile) = 0;
+    // Runs command (program first) with no output and waits; its exit code, -1 when it could
+    // not be started.
+    virtual int run(const std::vector<std::string>& command) = 0;
 };
 
 // The cache files of the running system.
 ClassDataFiles& systemClassDataFiles();
 
-// How a runtime makes an archive of the application's classes.
-enum class ArchiveMethod {
-    none,          // before 13, or the version is unknown
-    archiveAtExit, // 13 to 18: -XX:ArchiveClassesAtExit
-    autoCreate,    // 19 and later: -XX:+AutoCreateSharedArchive with -XX:SharedArchiveFile
-};
-
 // The feature release of a JAVA_VERSION text ("17.0.15" -> 17, "1.8.0_202" -> 8); 0 when it
 // has no leading number.
 int featureRelease(const std::string& javaVersion);
-ArchiveMethod archiveMethod(int featureRelease);
+// Runtimes from 13 on record class lists and build and map archives of application classes
+// with the options used here; older ones, or an unknown version, get nothing.
+bool archivesClasses(int featureRelease);
 
 // True when the user's own parameters already decide about class sharing (-Xshare:...,
 // -XX:SharedArchiveFile, -XX:AOTCache, ...) or could keep the VM from mapping its own archive
@@ -100,7 +105,11 @@ struct ClassDataPlan {
     std::vector<std::string> options; // placed before the user's parameters
     std::string folder;               // the application's cache folder
     std::string key;                  // the runtime and class path's part of archive names
-    std::string pendingArchive;       // the file the VM writes at its end; empty when none
+    // "<folder>/<key>.<unique>": the class list this start records (".classes") and the names
+    // of its archive job; empty when the start maps an archive or the cache is not used.
+    std::string stem;
+    // The runtime's java command with the options that build the archive from the class list.
+    std::vector<std::string> dumpCommand;
 };
 
 // The archive's key: the VM library (path, size, time), the runtime's version, every class
@@ -110,24 +119,48 @@ std::string archiveKey(const ClassDataInput& input, const FileStamp& vmLibrary,
                        const std::vector<FileStamp>& classPathStamps);
 
 // The options of one start; none when the runtime (not a HotSpot server VM of 13 or later with
-// its own archives classes.jsa and classes_nocoops.jsa), the class path (anything but files),
-// the user's parameters or the cache folder rule the cache out.
+// its own archives classes.jsa and classes_nocoops.jsa and its java command), the class path
+// (anything but files), the user's parameters, the cache folder, a job under way or repeated
+// failed builds rule the cache out.
 ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files);
 
-// After the VM has ended: moves the archive it wrote into place under its published name and
-// removes the application's other archives. Does nothing when there is no pending archive or
-// the VM wrote none; clears pendingArchive, so a second call does nothing.
-void publishArchive(ClassDataPlan& plan, ClassDataFiles& files);
+// After the program has ended: starts the archive job for the class list the start recorded,
+// unless another start's job for the same key is under way, the archive exists by now or the
+// list is empty. Clears stem, so a second call does nothing.
+void startArchiveJob(ClassDataPlan& plan, ClassDataFiles& files);
 
-// Publishes the archive of a start once its VM has ended: from the VM's exit hook when the
-// program calls System.exit (the VM has written the archive by then), else after
-// DestroyJavaVM has returned. Stands in front of the listener that was installed before it
-// (single-instance mode's) and hands both hooks on to it.
+// A Windows command line whose arguments the C runtime's rules read back as the given ones.
+std::string windowsCommandLine(const std::vector<std::string>& arguments);
+
+// The job file's text and its reverse; false for text that is not a job of the cache root.
+struct ClassDataJob {
+    std::string folder;
+    std::string key;
+    std::string stem;
+    std::vector<std::string> dumpCommand;
+};
+std::string jobText(const ClassDataJob& job);
+bool parseJob(const std::string& text, const std::string& cacheRoot, char separator,
+              ClassDataJob& job);
+
+// The archive job's process: builds the archive, publishes it under its size and removes the
+// application's other archives; a failed build leaves nothing behind and is counted, so that a
+// runtime that always fails is not tried at every start.
+void runArchiveJob(const std::string& jobFile, ClassDataFiles& files);
+
+// A start that finds the environment mark of an archive job runs that job and ends the
+// process; any other returns at once. Called first thing in the process.
+void runArchiveJobIfMarked();
+
+// Starts the archive job once the program has ended: from the VM's exit hook when the program
+// calls System.exit (the class list is complete by then), else after DestroyJavaVM has
+// returned. Stands in front of the listener that was installed before it (single-instance
+// mode's) and hands both hooks on to it.
 class ClassDataPublisher final : public VmHookListener {
   public:
     ClassDataPublisher(ClassDataPlan plan, ClassDataFiles& files, VmHookListener* next)
         : plan_(std::move(plan)), files_(files), next_(next) {}
-    void publish() { publishArchive(plan_, files_); }
+    void publish() { startArchiveJob(plan_, files_); }
     VmHookListener* next() const { return next_; }
     void onExit(int32_t exitCode) override {
         publish();

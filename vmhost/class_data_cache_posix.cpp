@@ -1,5 +1,6 @@
 // The class-data cache on POSIX: $XDG_CACHE_HOME (when absolute) or ~/.cache, then
-// java-launcher/class-data.
+// java-launcher/class-data. The archive job is this executable again, marked by an environment
+// variable (all arguments belong to the Java program), in a session of its own.
 
 #include "vmhost/class_data_cache.h"
 
@@ -10,13 +11,25 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace {
+
+constexpr const char* jobMark = "JL_CLASS_DATA_JOB";
+// The job yields the processors to everything else the user runs.
+constexpr int jobNiceness = 10;
 
 struct DescriptorTraits {
     static int invalid() { return -1; }
@@ -96,6 +109,37 @@ class PosixClassDataFiles : public ClassDataFiles {
 
     void remove(const std::string& path) override { unlink(path.c_str()); }
 
+    bool writeNew(const std::string& path, const std::string& text) override {
+        UniqueResource<DescriptorTraits> file(
+            open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!file)
+            return false;
+        if (write(file.get(), text.data(), text.size()) == static_cast<ssize_t>(text.size()))
+            return true;
+        unlink(path.c_str());
+        return false;
+    }
+
+    bool startJob(const std::string& jobFile) override {
+        std::vector<std::string> environment = markedEnvironment(jobFile);
+        std::vector<char*> environmentPointers = pointersTo(environment);
+        std::string self = "/proc/self/exe";
+        std::vector<char*> arguments{self.data(), nullptr};
+        // Not waited for: the launcher ends right after, and the job, in a session of its
+        // own, then belongs to init.
+        return spawn(self, arguments, environmentPointers.data(), true) > 0;
+    }
+
+    int run(const std::vector<std::string>& command) override {
+        std::vector<std::string> copy = command;
+        std::vector<char*> arguments = pointersTo(copy);
+        pid_t process = spawn(copy[0], arguments, environ, false);
+        int status = 0;
+        if (process <= 0 || waitpid(process, &status, 0) != process || !WIFEXITED(status))
+            return -1;
+        return WEXITSTATUS(status);
+    }
+
     std::string uniqueName() override {
         auto now = std::chrono::system_clock::now().time_since_epoch();
         return std::to_string(getpid()) + "-" +
@@ -103,9 +147,69 @@ class PosixClassDataFiles : public ClassDataFiles {
     }
 
     char separator() override { return '/'; }
+
+  private:
+    static std::vector<char*> pointersTo(std::vector<std::string>& texts) {
+        std::vector<char*> pointers;
+        for (std::string& text : texts)
+            pointers.push_back(text.data());
+        pointers.push_back(nullptr);
+        return pointers;
+    }
+
+    static std::vector<std::string> markedEnvironment(const std::string& jobFile) {
+        const std::string prefix = std::string(jobMark) + "=";
+        std::vector<std::string> entries;
+        for (char** entry = environ; entry && *entry; ++entry)
+            if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0)
+                entries.emplace_back(*entry);
+        entries.push_back(prefix + jobFile);
+        return entries;
+    }
+
+    // Standard input and output go to /dev/null; signals at their defaults (the Java VM
+    // blocks some); with newSession, a session of its own, away from the terminal.
+    static pid_t spawn(const std::string& program, std::vector<char*>& arguments,
+                       char** environment, bool newSession) {
+        posix_spawn_file_actions_t actions;
+        posix_spawnattr_t attributes;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawnattr_init(&attributes);
+        for (int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+            posix_spawn_file_actions_addopen(&actions, descriptor, "/dev/null", O_RDWR, 0);
+        sigset_t none, all;
+        sigemptyset(&none);
+        sigfillset(&all);
+        posix_spawnattr_setsigmask(&attributes, &none);
+        posix_spawnattr_setsigdefault(&attributes, &all);
+        short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+        posix_spawnattr_setflags(
+            &attributes, newSession ? static_cast<short>(flags | POSIX_SPAWN_SETSID) : flags);
+        pid_t process = -1;
+        if (posix_spawn(&process, program.c_str(), &actions, &attributes, arguments.data(),
+                        environment) != 0)
+            process = -1;
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&actions);
+        return process;
+    }
 };
 
 } // namespace
+
+void runArchiveJobIfMarked() {
+    const char* mark = std::getenv(jobMark);
+    if (mark == nullptr)
+        return;
+    std::string jobFile = mark;
+    // The job's own children (the java command) are no jobs.
+    unsetenv(jobMark);
+    // Descriptors a launcher left open are not the job's to hold.
+    closefrom(STDERR_FILENO + 1);
+    setpriority(PRIO_PROCESS, 0, jobNiceness);
+    runArchiveJob(jobFile, systemClassDataFiles());
+    _exit(0);
+}
 
 ClassDataFiles& systemClassDataFiles() {
     static PosixClassDataFiles files;

@@ -1,6 +1,7 @@
 // The class-data cache on Windows: %LOCALAPPDATA%\JavaLauncher\ClassData. The VM reads its
 // option text in the ANSI code page, so a folder whose name does not survive that conversion
-// is not used.
+// is not used. The archive job is this executable again, marked by an environment variable
+// (all arguments belong to the Java program), detached and below normal priority.
 
 #include "vmhost/class_data_cache.h"
 
@@ -10,9 +11,12 @@
 #include "support/wide_text.h"
 #include "vmhost/class_path.h"
 
+#include <cwchar>
 #include <windows.h>
 
 namespace {
+
+constexpr const wchar_t* jobMark = L"JL_CLASS_DATA_JOB";
 
 struct FileHandleTraits {
     static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
@@ -21,6 +25,43 @@ struct FileHandleTraits {
 
 uint64_t joined(DWORD high, DWORD low) {
     return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+struct ProcessHandleTraits {
+    static HANDLE invalid() { return nullptr; }
+    static void release(HANDLE process) { CloseHandle(process); }
+};
+using ProcessHandle = UniqueResource<ProcessHandleTraits>;
+
+// This process's environment block with the job's mark set to jobFile.
+std::wstring markedEnvironment(const std::string& jobFile) {
+    const std::wstring prefix = std::wstring(jobMark) + L"=";
+    std::wstring block;
+    if (wchar_t* strings = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1)
+            if (_wcsnicmp(entry, prefix.c_str(), prefix.size()) != 0)
+                block.append(entry).push_back(L'\0');
+        FreeEnvironmentStringsW(strings);
+    }
+    block.append(prefix + toWide(jobFile)).push_back(L'\0');
+    return block;
+}
+
+// Starts a process that inherits no handles; its handle, or none.
+ProcessHandle startProcess(const std::wstring& program, std::wstring commandLine, DWORD flags,
+                           std::wstring* environment, const std::wstring& folder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    // No standard handles at all: nothing of the build reaches the program's output files.
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        flags | CREATE_UNICODE_ENVIRONMENT,
+                        environment ? environment->data() : nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+        return ProcessHandle(nullptr);
+    CloseHandle(process.hThread);
+    return ProcessHandle(process.hProcess);
 }
 
 bool survivesOptionText(const std::string& text) {
@@ -101,6 +142,46 @@ class WindowsClassDataFiles : public ClassDataFiles {
 
     void remove(const std::string& path) override { DeleteFileW(toWide(path).c_str()); }
 
+    bool writeNew(const std::string& path, const std::string& text) override {
+        UniqueResource<FileHandleTraits> file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0,
+                                                          nullptr, CREATE_NEW,
+                                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return false;
+        DWORD written = 0;
+        if (WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                      nullptr) &&
+            written == text.size())
+            return true;
+        file.reset();
+        DeleteFileW(toWide(path).c_str());
+        return false;
+    }
+
+    bool startJob(const std::string& jobFile) override {
+        std::string self;
+        if (!modulePath(self))
+            return false;
+        std::wstring environment = markedEnvironment(jobFile);
+        // The job's working folder is the cache's: it must not keep the program's folder in use.
+        std::string folder = jobFile.substr(0, jobFile.rfind('\\'));
+        return startProcess(toWide(self), toWide(windowsCommandLine({self})),
+                            DETACHED_PROCESS | CREATE_NO_WINDOW | BELOW_NORMAL_PRIORITY_CLASS,
+                            &environment, toWide(folder))
+            .valid();
+    }
+
+    int run(const std::vector<std::string>& command) override {
+        ProcessHandle process =
+            startProcess(toWide(command[0]), toWide(windowsCommandLine(command)),
+                         CREATE_NO_WINDOW | BELOW_NORMAL_PRIORITY_CLASS, nullptr, L"");
+        DWORD exitCode = 0;
+        if (!process || WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process.get(), &exitCode))
+            return -1;
+        return static_cast<int>(exitCode);
+    }
+
     std::string uniqueName() override {
         FILETIME now{};
         GetSystemTimeAsFileTime(&now);
@@ -116,4 +197,14 @@ class WindowsClassDataFiles : public ClassDataFiles {
 ClassDataFiles& systemClassDataFiles() {
     static WindowsClassDataFiles files;
     return files;
+}
+
+void runArchiveJobIfMarked() {
+    std::string jobFile;
+    if (!readEnvironmentVariable("JL_CLASS_DATA_JOB", jobFile))
+        return;
+    // The job's own children (the java command) are no jobs.
+    SetEnvironmentVariableW(jobMark, nullptr);
+    runArchiveJob(jobFile, systemClassDataFiles());
+    ExitProcess(0);
 }

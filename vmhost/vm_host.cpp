@@ -52,7 +52,7 @@ bool buildVmOptions(Launcher& launcher) {
         reportError(launcher.splashWindowHandle, loadResourceString(MessageId::classPathMissing));
         return false;
     }
-    if (!plan.pendingArchive.empty()) {
+    if (!plan.stem.empty()) {
         launcher.classDataPublisher = std::make_unique<ClassDataPublisher>(
             std::move(plan), systemClassDataFiles(), launcher.hookListener);
         launcher.hookListener = launcher.classDataPublisher.get();

@@ -1,15 +1,17 @@
-"""The class-data cache of launcher.exe under Wine, through the test VM library, which writes an
-archive at its end like a real VM (tests/tools/fake_jvm_win32.cpp): the options of each runtime
-version band, the archive's place below %LOCALAPPDATA%, the archive made on one start and mapped
-on the next, and an unusable cache folder."""
+"""The class-data cache of launcher.exe under Wine, through the test VM library, which writes the
+class list it is asked for like a real VM (tests/tools/fake_jvm_win32.cpp), and a javaw.exe that
+builds an archive from it (tests/tools/fake_java_win32.cpp): the options of each runtime version
+band, the archive's place below %LOCALAPPDATA%, the archive built in the background after one
+start and mapped on the next, and an unusable cache folder."""
 
 import getpass
 import os
 import re
 import shutil
+import time
 import unittest
 
-from harness import to_windows_path, wine_state_dir
+from harness import to_windows_path, windows_build_path, wine_state_dir
 from test_vm_windows import FakeVmApp
 
 QUIET = ["-Xshare:auto", "-Xlog:cds*=off"]
@@ -34,6 +36,8 @@ class ClassDataCacheUnderWine(unittest.TestCase):
         for name in ("classes.jsa", "classes_nocoops.jsa"):
             with open(app.app.file("jre", "bin", "server", name), "wb") as f:
                 f.write(b"\0" * 64)
+        shutil.copy(windows_build_path("tests", "tools", "fake_java.exe"),
+                    app.app.file("jre", "bin", "javaw.exe"))
         if version:
             with open(app.app.file("jre", "release"), "w") as f:
                 f.write('IMPLEMENTOR="Test"\nJAVA_VERSION="%s"\n' % version)
@@ -59,34 +63,60 @@ class ClassDataCacheUnderWine(unittest.TestCase):
         self.addCleanup(shutil.rmtree, folder, True)
         return self.ROOT + name, folder
 
-    def test_each_version_band_gets_its_options_and_the_archive_is_mapped_next_time(self):
-        bands = {
-            "13.0.2": ["-XX:ArchiveClassesAtExit=%s"],
-            "17.0.15": ["-XX:ArchiveClassesAtExit=%s"],
-            "21.0.1": ["-XX:+AutoCreateSharedArchive", "-XX:SharedArchiveFile=%s"],
-            "25.0.3": ["-Xlog:aot*=off", "-XX:+AutoCreateSharedArchive",
-                       "-XX:SharedArchiveFile=%s"],
-        }
-        for version, creating in bands.items():
+    @staticmethod
+    def finished_folder(folder):
+        """The folder's files once the background job has ended (at most a minute)."""
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline and any(
+                not name.endswith(".jsa") for name in os.listdir(folder)):
+            time.sleep(0.2)
+        return sorted(os.listdir(folder))
+
+    def test_each_version_band_records_its_classes_and_the_archive_is_mapped_next_time(self):
+        bands = {"13.0.2": [], "17.0.15": [], "21.0.1": [], "25.0.3": ["-Xlog:aot*=off"]}
+        for version, quiet in bands.items():
             with self.subTest(version=version):
                 app = self.fake_app(version)
                 result, options = self.start(app)
                 self.assertEqual(result.exit_code, 0, result.stderr[-2000:])
                 windows_folder, folder = self.cache_folder(options[-1])
-                pending = options[-1].split("=", 1)[1]
-                self.assertRegex(pending, r"^%s\\[0-9a-f]{16}\.\d+-\d+\.tmp$"
+                class_list = options[-1].split("=", 1)[1]
+                self.assertRegex(class_list, r"^%s\\[0-9a-f]{16}\.\d+-\d+\.classes$"
                                  % re.escape(windows_folder))
-                self.assertEqual(options, QUIET + [o.replace("%s", pending) for o in creating])
-                # The archive the VM wrote is in place under its size.
-                key = re.search(r"([0-9a-f]{16})\.\d+-\d+\.tmp$", pending).group(1)
-                self.assertEqual(os.listdir(folder), ["%s-4096.jsa" % key])
+                self.assertEqual(options, ["-XX:DumpLoadedClassList=" + class_list])
+                # The job built the archive from the list with the start's class path, and put
+                # it in place under its size.
+                key = re.search(r"([0-9a-f]{16})\.\d+-\d+\.classes$", class_list).group(1)
+                self.assertEqual(self.finished_folder(folder), ["%s-4096.jsa" % key])
+                stem = class_list[:-len(".classes")]
+                self.assertEqual(app.entries("dump"), ["|".join([
+                    "-Xshare:dump", "-XX:SharedClassListFile=" + class_list,
+                    "-XX:SharedArchiveFile=%s.tmp" % stem,
+                    "-Djava.class.path=" + to_windows_path(app.app.file("app.jar"))])])
 
                 result, options = self.start(app)
                 self.assertEqual(result.exit_code, 0)
-                quiet = QUIET + [o for o in creating if o.startswith("-Xlog")]
-                self.assertEqual(options, quiet + [
+                self.assertEqual(options, QUIET + quiet + [
                     "-XX:SharedArchiveFile=%s\\%s-4096.jsa" % (windows_folder, key)])
-                self.assertNotIn("archive-written", " ".join(app.record()))
+                self.assertNotIn("class-list-written", app.record())
+
+    def test_a_failed_build_leaves_only_its_count_and_three_stop_the_recording(self):
+        app = self.fake_app("17.0.15")
+        for count in (1, 2, 3):
+            result = app.run([], env={"FAKE_JAVA_FAIL": "1"})
+            self.assertEqual(result.exit_code, 0)
+            options = app.entries("option")[1:-3]
+            _, folder = self.cache_folder(options[-1])
+            key = re.search(r"([0-9a-f]{16})\.\d+-\d+\.classes$", options[-1]).group(1)
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline and sorted(os.listdir(folder)) != [key + ".failed"]:
+                time.sleep(0.2)
+            self.assertEqual(os.listdir(folder), [key + ".failed"])
+            with open(os.path.join(folder, key + ".failed")) as f:
+                self.assertEqual(f.read(), str(count))
+            os.remove(app.record_path)
+        _, options = self.start(app)
+        self.assertEqual(options, [])
 
     def test_old_runtimes_unknown_versions_and_the_setting_off_add_nothing(self):
         for version, cache in (("11.0.22", "yes"), ("1.8.0_202", "yes"), ("", "yes"),
@@ -97,17 +127,18 @@ class ClassDataCacheUnderWine(unittest.TestCase):
                 self.assertEqual(result.exit_code, 0)
                 self.assertEqual(options, [])
 
-    def test_the_archive_is_published_when_the_program_calls_system_exit(self):
+    def test_the_archive_is_made_when_the_program_calls_system_exit(self):
         app = self.fake_app("21.0.1", main_class="fake.Exit")
         result, options = self.start(app, args=["3"])
         self.assertEqual(result.exit_code, 3)
         _, folder = self.cache_folder(options[-1])
-        self.assertRegex(" ".join(os.listdir(folder)), r"^[0-9a-f]{16}-4096\.jsa$")
+        self.assertRegex(" ".join(self.finished_folder(folder)), r"^[0-9a-f]{16}-4096\.jsa$")
 
     def test_an_unusable_cache_folder_gives_an_ordinary_start(self):
         app = self.fake_app("21.0.1")
         _, options = self.start(app)
         _, folder = self.cache_folder(options[-1])
+        self.finished_folder(folder)
         shutil.rmtree(folder)
         with open(folder, "w") as f:
             f.write("a file where the folder would be")

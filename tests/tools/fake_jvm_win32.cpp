@@ -12,9 +12,8 @@
 //                                      cleared and before detaching; "wait": main first waits
 //                                      (at most 20 s) until that window is shown
 //              FAKE_JVM_RELEASE        the file whose appearance ends fake/Wait
-// Class data: like a real VM, writes a 4096-byte archive at its end to the file that
-// -XX:ArchiveClassesAtExit names, or that -XX:SharedArchiveFile names with
-// -XX:+AutoCreateSharedArchive when that file does not exist yet.
+// Class data: like a real VM, writes the list of the classes it loads to the file that
+// -XX:DumpLoadedClassList names (at once: the list is complete on every way the VM ends).
 // Main classes: fake/Main returns; fake/Exit calls System.exit(first argument); fake/Throws
 // ends with an exception whose printStackTrace writes traceText(); fake/NoMain has no main;
 // any other name is missing. fake/Single (int secondaryMain: "answer=N" gives N, "hold" never
@@ -54,7 +53,6 @@ struct FakeObject {
 
 thread_local FakeObject* pendingException = nullptr;
 std::mutex recordLock;
-std::string archiveToWrite;
 void(JNICALL* exitHook)(jint) = nullptr;
 
 std::string environment(const char* name) {
@@ -207,26 +205,15 @@ const char* JNICALL getStringUtfChars(JNIEnv*, jstring text, jboolean*) {
 
 void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char*) {}
 
-[[maybe_unused]] void noteArchiveOption(const std::string& option, bool autoCreate) {
-    const std::string atExit = "-XX:ArchiveClassesAtExit=";
-    const std::string shared = "-XX:SharedArchiveFile=";
-    if (option.rfind(atExit, 0) == 0)
-        archiveToWrite = option.substr(atExit.size());
-    else if (autoCreate && option.rfind(shared, 0) == 0 &&
-             GetFileAttributesA(option.substr(shared.size()).c_str()) == INVALID_FILE_ATTRIBUTES)
-        archiveToWrite = option.substr(shared.size());
-}
-
-void writeArchive() {
-    if (archiveToWrite.empty())
+[[maybe_unused]] void writeClassList(const std::string& option) {
+    const std::string listOption = "-XX:DumpLoadedClassList=";
+    if (option.rfind(listOption, 0) != 0)
         return;
-    if (FILE* file = std::fopen(archiveToWrite.c_str(), "wb")) {
-        std::string bytes(4096, 'A');
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (FILE* file = std::fopen(option.substr(listOption.size()).c_str(), "wb")) {
+        std::fputs("java/lang/Object id: 0\nfake/Main id: 1\n", file);
         std::fclose(file);
-        record("archive-written " + archiveToWrite);
+        record("class-list-written");
     }
-    archiveToWrite.clear();
 }
 
 jsize JNICALL getStringLength(JNIEnv*, jstring text) {
@@ -263,7 +250,6 @@ jobject JNICALL callObjectMethodV(JNIEnv*, jobject instance, jmethodID method, v
 
 [[noreturn]] void systemExit(jint code) {
     record("exit " + std::to_string(code));
-    writeArchive();
     if (exitHook != nullptr)
         exitHook(code);
     ExitProcess(static_cast<UINT>(code));
@@ -418,7 +404,6 @@ void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
 
 jint JNICALL destroyJavaVm(JavaVM*) {
     record("destroy");
-    writeArchive();
     return JNI_OK;
 }
 
@@ -497,12 +482,9 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs)
 #if FAKE_JVM_HELPER
     record(jvmHelperWord());
 #endif
-    bool autoCreate = false;
     for (jint i = 0; i < args->nOptions; ++i) {
         const JavaVMOption& option = args->options[i];
-        autoCreate =
-            autoCreate || std::string(option.optionString) == "-XX:+AutoCreateSharedArchive";
-        noteArchiveOption(option.optionString, autoCreate);
+        writeClassList(option.optionString);
         record(std::string("option ") + option.optionString +
                (option.extraInfo != nullptr ? " [hook]" : ""));
         if (std::string(option.optionString) == "exit")

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -30,6 +31,7 @@ class FakeFiles : public ClassDataFiles {
         addFile(home + "/lib/server/libjvm.so", 20000000);
         addFile(home + "/lib/server/classes.jsa", 13000000);
         addFile(home + "/lib/server/classes_nocoops.jsa", 13000000);
+        addFile(home + "/bin/java", 12000);
         texts[home + "/release"] = release;
     }
 
@@ -68,9 +70,35 @@ class FakeFiles : public ClassDataFiles {
     void remove(const std::string& path) override {
         removed.push_back(path);
         stamps.erase(path);
+        texts.erase(path);
+    }
+    bool writeNew(const std::string& path, const std::string& text) override {
+        if (!writable || stamps.count(path) > 0)
+            return false;
+        addFile(path, text.size());
+        texts[path] = text;
+        return true;
     }
     std::string uniqueName() override { return "42-7"; }
     char separator() override { return '/'; }
+
+    std::vector<std::string> jobsStarted;
+    bool jobsStart = true;
+    bool startJob(const std::string& jobFile) override {
+        jobsStarted.push_back(jobFile);
+        return jobsStart;
+    }
+    // The java command: writes archiveSize bytes to the file it is told, then exits.
+    uint64_t archiveSize = 1855488;
+    int dumpExitCode = 0;
+    std::vector<std::string> ran;
+    int run(const std::vector<std::string>& command) override {
+        ran = command;
+        for (const std::string& part : command)
+            if (part.rfind("-XX:SharedArchiveFile=", 0) == 0)
+                addFile(part.substr(part.find('=') + 1), archiveSize);
+        return dumpExitCode;
+    }
 };
 
 const char java17[] = "JAVA_VERSION=\"17.0.15\"\nIMPLEMENTOR=\"Debian\"\n";
@@ -91,30 +119,41 @@ struct App {
         input.userOptions = {"-Dx=1", "-Xmx512m"};
     }
     ClassDataPlan plan() { return planClassData(input, files); }
+
+    // A first start whose VM recorded its classes, and its job run to the end.
+    ClassDataPlan firstStart() {
+        ClassDataPlan plan = this->plan();
+        ClassDataPlan started = plan;
+        files.addFile(plan.stem + ".classes", 50000);
+        startArchiveJob(started, files);
+        if (!files.jobsStarted.empty())
+            runArchiveJob(files.jobsStarted.back(), files);
+        return plan;
+    }
+    std::vector<std::string> folder(const ClassDataPlan& plan) {
+        std::vector<std::string> names = files.list(plan.folder);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 };
 
-TEST(ClassDataCache, FeatureReleaseAndMethodFollowTheVersionText) {
+TEST(ClassDataCache, FeatureReleaseFollowsTheVersionText) {
     struct Case {
         const char* version;
         int feature;
-        ArchiveMethod method;
+        bool archives;
     };
     const Case cases[] = {
-        {"1.8.0_202", 8, ArchiveMethod::none},
-        {"11.0.22", 11, ArchiveMethod::none},
-        {"12", 12, ArchiveMethod::none},
-        {"13", 13, ArchiveMethod::archiveAtExit},
-        {"18.0.2.1", 18, ArchiveMethod::archiveAtExit},
-        {"19-ea", 19, ArchiveMethod::autoCreate},
-        {"25.0.3", 25, ArchiveMethod::autoCreate},
-        {"", 0, ArchiveMethod::none},
-        {"openjdk", 0, ArchiveMethod::none},
-        {"99999999999", 999999, ArchiveMethod::autoCreate},
+        {"1.8.0_202", 8, false}, {"11.0.22", 11, false},
+        {"12", 12, false},       {"13", 13, true},
+        {"18.0.2.1", 18, true},  {"19-ea", 19, true},
+        {"25.0.3", 25, true},    {"", 0, false},
+        {"openjdk", 0, false},   {"99999999999", 999999, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
         EXPECT_EQ(featureRelease(c.version), c.feature);
-        EXPECT_EQ(archiveMethod(featureRelease(c.version)), c.method);
+        EXPECT_EQ(archivesClasses(featureRelease(c.version)), c.archives);
     }
 }
 
@@ -144,34 +183,34 @@ TEST(ClassDataCache, TheUserDecidesWhenParametersTouchSharing) {
     }
 }
 
-TEST(ClassDataCache, AFirstStartHasTheVmWriteAnArchiveByItsVersionBand) {
+TEST(ClassDataCache, AFirstStartRecordsItsClassesAndTheNextMapsTheArchiveQuietly) {
     struct Case {
         std::string release;
-        std::vector<std::string> create;
+        std::vector<std::string> quiet;
     };
-    std::string pending = "/cache/tool.ini-";
     const Case cases[] = {
-        {java17, {"-Xshare:auto", "-Xlog:cds*=off", "-XX:ArchiveClassesAtExit="}},
-        {"JAVA_VERSION=\"13.0.2\"\n",
-         {"-Xshare:auto", "-Xlog:cds*=off", "-XX:ArchiveClassesAtExit="}},
-        {"JAVA_VERSION=\"21.0.1\"\n",
-         {"-Xshare:auto", "-Xlog:cds*=off", "-XX:+AutoCreateSharedArchive",
-          "-XX:SharedArchiveFile="}},
-        {java25,
-         {"-Xshare:auto", "-Xlog:cds*=off", "-Xlog:aot*=off", "-XX:+AutoCreateSharedArchive",
-          "-XX:SharedArchiveFile="}},
+        {java17, {"-Xshare:auto", "-Xlog:cds*=off"}},
+        {"JAVA_VERSION=\"13.0.2\"\n", {"-Xshare:auto", "-Xlog:cds*=off"}},
+        {java25, {"-Xshare:auto", "-Xlog:cds*=off", "-Xlog:aot*=off"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.release);
         App app(c.release);
-        ClassDataPlan plan = app.plan();
-        ASSERT_EQ(plan.options.size(), c.create.size());
-        EXPECT_EQ(plan.pendingArchive, plan.folder + "/" + plan.key + ".42-7.tmp");
+        ClassDataPlan plan = app.firstStart();
         EXPECT_EQ(plan.folder.rfind("/cache/tool.ini-", 0), 0u) << plan.folder;
-        for (size_t i = 0; i < c.create.size(); ++i) {
-            bool takesPath = c.create[i].back() == '=';
-            EXPECT_EQ(plan.options[i], takesPath ? c.create[i] + plan.pendingArchive : c.create[i]);
-        }
+        EXPECT_EQ(plan.stem, plan.folder + "/" + plan.key + ".42-7");
+        EXPECT_EQ(plan.options,
+                  std::vector<std::string>{"-XX:DumpLoadedClassList=" + plan.stem + ".classes"});
+        // The archive is built with the start's class path and layout options.
+        EXPECT_EQ(app.files.ran, (std::vector<std::string>{
+                                     "/jdk/bin/java", "-Xshare:dump",
+                                     "-XX:SharedClassListFile=" + plan.stem + ".classes",
+                                     "-XX:SharedArchiveFile=" + plan.stem + ".tmp",
+                                     "-Djava.class.path=/app/app.jar:/app/lib.jar", "-Xmx512m"}));
+        std::vector<std::string> mapping = c.quiet;
+        mapping.push_back("-XX:SharedArchiveFile=" + plan.folder + "/" +
+                          archiveFileName(plan.key, 1855488));
+        EXPECT_EQ(app.plan().options, mapping);
     }
 }
 
@@ -195,6 +234,12 @@ TEST(ClassDataCache, NothingIsAddedWhereTheCacheCannotHelpOrCannotWrite) {
          }},
         {"runtime without its own archive",
          [](App& a) { a.files.stamps.erase("/jdk/lib/server/classes_nocoops.jsa"); }},
+        {"runtime without its java command", [](App& a) { a.files.stamps.erase("/jdk/bin/java"); }},
+        {"line break in the class path",
+         [](App& a) {
+             a.files.addFile("/app/a\nb.jar", 1);
+             a.input.classPath.push_back("/app/a\nb.jar");
+         }},
         {"user turns sharing off", [](App& a) { a.input.userOptions.push_back("-Xshare:off"); }},
         {"folder of classes",
          [](App& a) {
@@ -212,72 +257,169 @@ TEST(ClassDataCache, NothingIsAddedWhereTheCacheCannotHelpOrCannotWrite) {
         c.change(app);
         ClassDataPlan plan = app.plan();
         EXPECT_TRUE(plan.options.empty());
-        EXPECT_TRUE(plan.pendingArchive.empty());
+        EXPECT_TRUE(plan.stem.empty());
     }
 }
 
-TEST(ClassDataCache, ALaterStartMapsThePublishedArchiveAndNeverADamagedOne) {
-    App app;
-    ClassDataPlan first = app.plan();
-    app.files.addFile(first.pendingArchive, 1855488);
-    // An archive of an older jar and the file of a start that ended long ago go; the file of
-    // a start still writing stays.
-    app.files.addFile(first.folder + "/0123456789abcdef-4096.jsa", 4096);
-    app.files.addFile(first.folder + "/0123456789abcdef.1-1.tmp", 10);
-    app.files.stamps[first.folder + "/0123456789abcdef.1-1.tmp"].ageSeconds = 2 * 86400;
-    app.files.addFile(first.folder + "/0123456789abcdef.2-2.tmp", 10);
-    publishArchive(first, app.files);
-    EXPECT_TRUE(first.pendingArchive.empty());
-    std::string archive = first.folder + "/" + archiveFileName(first.key, 1855488);
-    std::vector<std::string> left = app.files.list(first.folder);
-    std::sort(left.begin(), left.end());
-    std::vector<std::string> expected{first.key + "-1855488.jsa", "0123456789abcdef.2-2.tmp"};
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(left, expected);
-
-    ClassDataPlan second = app.plan();
-    EXPECT_EQ(second.options, (std::vector<std::string>{"-Xshare:auto", "-Xlog:cds*=off",
-                                                        "-XX:SharedArchiveFile=" + archive}));
-    EXPECT_TRUE(second.pendingArchive.empty());
-
-    // Truncated: removed, and a new one is made.
-    app.files.stamps[archive].size = 3000;
-    ClassDataPlan third = app.plan();
-    EXPECT_EQ(app.files.removed.back(), archive);
-    EXPECT_FALSE(third.pendingArchive.empty());
-}
-
-TEST(ClassDataCache, PublishingPassesOverWhatTheVmDidNotWrite) {
+TEST(ClassDataCache, TheJobBuildsAndPublishesTheArchiveThatLaterStartsMap) {
     App app;
     ClassDataPlan plan = app.plan();
-    publishArchive(plan, app.files); // the VM ended before writing
-    EXPECT_TRUE(app.files.list(plan.folder).empty());
+    std::string old = plan.folder + "/0123456789abcdef";
+    // An archive of an older jar and the files of a start that ended long ago go; the list of
+    // a start still running stays.
+    app.files.addFile(old + "-4096.jsa", 4096);
+    app.files.addFile(old + ".failed", 1);
+    app.files.addFile(old + ".1-1.classes", 10);
+    app.files.stamps[old + ".1-1.classes"].ageSeconds = 2 * 86400;
+    app.files.addFile(old + ".2-2.classes", 10);
 
-    plan = app.plan();
-    app.files.addFile(plan.pendingArchive, 0);
-    std::string pending = plan.pendingArchive;
-    publishArchive(plan, app.files);
-    EXPECT_EQ(app.files.removed, std::vector<std::string>{pending});
-    EXPECT_TRUE(app.files.list(plan.folder).empty());
-    publishArchive(plan, app.files); // a second call does nothing
-    EXPECT_EQ(app.files.removed.size(), 1u);
-}
-
-TEST(ClassDataCache, ThePublisherPublishesOnExitAndHandsBothHooksOn) {
     struct Recorder : VmHookListener {
         std::vector<std::string> calls;
         void onExit(int32_t code) override { calls.push_back("exit " + std::to_string(code)); }
         void onAbort() override { calls.push_back("abort"); }
     } next;
-    App app;
-    ClassDataPlan plan = app.plan();
-    app.files.addFile(plan.pendingArchive, 8192);
+    app.files.addFile(plan.stem + ".classes", 50000);
     ClassDataPublisher publisher(plan, app.files, &next);
     publisher.onExit(3);
     publisher.onAbort();
+    publisher.publish(); // after DestroyJavaVM: the job has been started already
     EXPECT_EQ(next.calls, (std::vector<std::string>{"exit 3", "abort"}));
-    EXPECT_EQ(app.files.list(plan.folder),
-              std::vector<std::string>{archiveFileName(plan.key, 8192)});
+    ASSERT_EQ(app.files.jobsStarted, std::vector<std::string>{plan.stem + ".job"});
+    EXPECT_TRUE(app.files.stamps.count(plan.folder + "/" + plan.key + ".making"));
+
+    runArchiveJob(plan.stem + ".job", app.files);
+    EXPECT_EQ(app.files.ran, plan.dumpCommand);
+    std::string archive = plan.folder + "/" + archiveFileName(plan.key, 1855488);
+    EXPECT_EQ(app.folder(plan), (std::vector<std::string>{"0123456789abcdef.2-2.classes",
+                                                          plan.key + "-1855488.jsa"}));
+
+    ClassDataPlan second = app.plan();
+    EXPECT_EQ(second.options.back(), "-XX:SharedArchiveFile=" + archive);
+    EXPECT_TRUE(second.stem.empty());
+
+    // Truncated: removed, and the next start records its classes again.
+    app.files.stamps[archive].size = 3000;
+    ClassDataPlan third = app.plan();
+    EXPECT_EQ(app.files.removed.back(), archive);
+    EXPECT_FALSE(third.stem.empty());
+}
+
+TEST(ClassDataCache, AFailedBuildLeavesNothingBehindAndIsNotRetriedForever) {
+    App app;
+    app.files.dumpExitCode = 1; // the VM wrote part of the archive, then failed
+    for (int start = 1; start <= 3; ++start) {
+        ClassDataPlan plan = app.firstStart();
+        ASSERT_FALSE(plan.stem.empty()) << start;
+        EXPECT_EQ(app.folder(plan), std::vector<std::string>{plan.key + ".failed"});
+        EXPECT_EQ(app.files.texts[plan.folder + "/" + plan.key + ".failed"], std::to_string(start));
+    }
+    ClassDataPlan given = app.plan();
+    EXPECT_TRUE(given.options.empty());
+    EXPECT_TRUE(given.stem.empty());
+
+    // A week on, the runtime gets another chance, and a success forgets the failures.
+    for (auto& entry : app.files.stamps)
+        if (entry.first.find(".failed") != std::string::npos)
+            entry.second.ageSeconds = 8 * 86400;
+    app.files.dumpExitCode = 0;
+    ClassDataPlan plan = app.firstStart();
+    EXPECT_EQ(app.folder(plan), std::vector<std::string>{plan.key + "-1855488.jsa"});
+}
+
+TEST(ClassDataCache, OneJobAtATimeAndNoneWithoutARecordedList) {
+    struct Case {
+        const char* name;
+        void (*before)(App&, const ClassDataPlan&);
+        bool started;
+    };
+    const Case cases[] = {
+        {"no list", [](App& a, const ClassDataPlan& p) { a.files.remove(p.stem + ".classes"); },
+         false},
+        {"empty list",
+         [](App& a, const ClassDataPlan& p) { a.files.stamps[p.stem + ".classes"].size = 0; },
+         false},
+        {"another start's job",
+         [](App& a, const ClassDataPlan& p) {
+             a.files.addFile(p.folder + "/" + p.key + ".making", 5);
+         },
+         false},
+        {"a killed job's marker",
+         [](App& a, const ClassDataPlan& p) {
+             a.files.addFile(p.folder + "/" + p.key + ".making", 5);
+             a.files.stamps[p.folder + "/" + p.key + ".making"].ageSeconds = 3600;
+         },
+         true},
+        {"archive published meanwhile",
+         [](App& a, const ClassDataPlan& p) {
+             a.files.addFile(p.folder + "/" + archiveFileName(p.key, 77), 77);
+         },
+         false},
+        {"job cannot start", [](App& a, const ClassDataPlan&) { a.files.jobsStart = false; },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        App app;
+        ClassDataPlan plan = app.plan();
+        std::string stem = plan.stem;
+        app.files.addFile(stem + ".classes", 50000);
+        c.before(app, plan);
+        startArchiveJob(plan, app.files);
+        startArchiveJob(plan, app.files); // a second call does nothing
+        bool started = app.files.jobsStart && !app.files.jobsStarted.empty();
+        EXPECT_EQ(started, c.started);
+        EXPECT_LE(app.files.jobsStarted.size(), 1u);
+        if (!started) {
+            // The start's list and job file are gone; only another job's marker may stay.
+            for (const char* suffix : {".classes", ".job"})
+                EXPECT_EQ(app.files.stamps.count(stem + suffix), 0u) << suffix;
+        }
+    }
+    // While a job runs, starts of the same key do not record lists at all.
+    App app;
+    ClassDataPlan plan = app.plan();
+    app.files.addFile(plan.folder + "/" + plan.key + ".making", 5);
+    EXPECT_TRUE(app.plan().options.empty());
+}
+
+TEST(ClassDataCache, AJobFileIsTakenOnlyForFilesOfItsApplicationsFolder) {
+    ClassDataJob job{"/cache/tool..ini-1",
+                     "k1",
+                     "/cache/tool..ini-1/k1.42-7",
+                     {"/jdk/bin/java", "-Xshare:dump", "-Djava.class.path=/a b.jar"}};
+    ClassDataJob read;
+    ASSERT_TRUE(parseJob(jobText(job), "/cache", '/', read));
+    EXPECT_EQ(std::vector<std::string>({read.folder, read.key, read.stem}),
+              std::vector<std::string>({job.folder, job.key, job.stem}));
+    EXPECT_EQ(read.dumpCommand, job.dumpCommand);
+
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const Case refused[] = {
+        {"other root", "/tmp/x\nk1\n/tmp/x/k1.1\njava\n-Xshare:dump\n"},
+        {"stem of another folder", "/cache/a\nk1\n/cache/b/k1.1\njava\n-Xshare:dump\n"},
+        {"stem of another key", "/cache/a\nk1\n/cache/a/k2.1\njava\n-Xshare:dump\n"},
+        {"stem in a subfolder", "/cache/a\nk1\n/cache/a/k1.1/x\njava\n-Xshare:dump\n"},
+        {"climbing out", "/cache/../etc\nk1\n/cache/../etc/k1.1\njava\n-Xshare:dump\n"},
+        {"the root itself", "/cache/..\nk1\n/cache/../k1.1\njava\n-Xshare:dump\n"},
+        {"no command", "/cache/a\nk1\n/cache/a/k1.1\n"},
+        {"cut short", "/cache/a\nk1\n/cache/a/k1.1\njava\n-Xshare:dump"},
+    };
+    for (const Case& c : refused)
+        EXPECT_FALSE(parseJob(c.text, "/cache", '/', read)) << c.name;
+}
+
+TEST(ClassDataCache, WindowsCommandLinesQuoteWhatTheRuntimeWouldSplit) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"C:\\jdk\\bin\\javaw.exe", "-Xshare:dump"}, "C:\\jdk\\bin\\javaw.exe -Xshare:dump"},
+        {{"C:\\Program Files\\j.exe", ""}, "\"C:\\Program Files\\j.exe\" \"\""},
+        {{"a\"b", "c\\ d\\"}, "\"a\\\"b\" \"c\\ d\\\\\""},
+        {{"x\\\"y z"}, "\"x\\\\\\\"y z\""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(windowsCommandLine(c.first), c.second);
 }
 
 TEST(ClassDataCache, TheKeyFollowsRuntimeClassPathAndLayoutOptionsOnly) {
