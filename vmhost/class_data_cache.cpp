@@ -1,11 +1,17 @@
 #include "vmhost/class_data_cache.h"
 
 #include "discovery/runtime_inventory.h"
+#include "support/trace.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
+
+void traceClassData(const std::string& text) {
+    if (isTracing())
+        traceLine("class-data cache: " + text);
+}
 
 // An archive is made only with room to spare: a VM that runs out of space while writing it
 // ends the program with an error of its own.
@@ -330,10 +336,15 @@ ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files) 
     std::string home = homeOf(input.vmLibrary, separator);
     ReleaseInfo release = parseReleaseFile(files.readText(home + separator + "release"));
     int feature = featureRelease(release.javaVersion);
-    if (!archivesClasses(feature) ||
-        !isHotSpotServer(release, flavourOf(input.vmLibrary, separator)) ||
-        userDecidesSharing(input.userOptions))
+    if (userDecidesSharing(input.userOptions)) {
+        traceClassData("none: the VM parameters decide about sharing");
         return plan;
+    }
+    if (!archivesClasses(feature) ||
+        !isHotSpotServer(release, flavourOf(input.vmLibrary, separator))) {
+        traceClassData("none: the runtime makes no archives of application classes");
+        return plan;
+    }
 
     FileStamp vmLibrary;
     FileStamp java;
@@ -342,15 +353,18 @@ ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files) 
     if (root.empty() || !files.stamp(input.vmLibrary, vmLibrary) ||
         !hasDefaultArchives(input.vmLibrary, files) ||
         !files.stamp(javaCommand(home, separator), java) || !java.regularFile ||
-        !stampClassPath(input.classPath, files, classPath))
+        !stampClassPath(input.classPath, files, classPath)) {
+        traceClassData("none: no cache folder, no java command or default archive in the "
+                       "runtime, or a class-path entry that is not a file");
         return plan;
+    }
 
     std::string folder =
         root + separator + applicationFolderName(input.settingsPath, separator == '\\');
     std::string key = archiveKey(input, vmLibrary, release.javaVersion, classPath);
     std::string archive = completeArchive(folder, key, files);
     if (!archive.empty()) {
-        // (trace: the archive used)
+        traceClassData("archive " + archive);
         plan.options = quietSharingOptions(feature);
         plan.options.push_back("-XX:SharedArchiveFile=" + archive);
         return plan;
@@ -360,15 +374,17 @@ ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files) 
         failureCount(keyFile(folder, key, separator, failureSuffix), files) >= maximumFailures ||
         !files.makeFolders(folder) || files.freeSpace(folder) < minimumFreeSpace ||
         !files.canCreate(stem + classListSuffix)) {
-        // (trace: no archive: one is being made, the runtime fails to make one, or the cache
-        // folder cannot take one)
+        traceClassData("no archive for " + key +
+                       ": one is being made, the runtime failed to make "
+                       "one, or the cache folder cannot take one");
         return plan;
     }
     plan.dumpCommand = dumpCommand(input, javaCommand(home, separator), stem, separator);
     for (const std::string& part : plan.dumpCommand)
         if (hasLineBreak(part))
             return plan;
-    // (trace: the class list recorded for the archive to be made)
+    traceClassData("no archive for " + key + " yet: the class list goes to " + stem +
+                   classListSuffix);
     plan.folder = folder;
     plan.key = key;
     plan.stem = stem;
@@ -399,8 +415,10 @@ void startArchiveJob(ClassDataPlan& plan, ClassDataFiles& files) {
         !files.startJob(job)) {
         for (const std::string& path : {classList, job, marker})
             files.remove(path);
+        traceClassData("the archive job did not start");
+        return;
     }
-    // (trace: the archive job started)
+    traceClassData("archive job " + job + " started");
 }
 
 std::string windowsCommandLine(const std::vector<std::string>& arguments) {

@@ -89,6 +89,12 @@ class ClassDataCache(unittest.TestCase):
                 self.assertTrue(self.loads_from_archive(app))
                 self.start_silently(app)
                 self.assertEqual(self.archives(), made)
+                # The trace names the archive it maps.
+                trace = os.path.join(self.cache, "trace.log")
+                app.run(["a", "b"], env={"XDG_CACHE_HOME": self.cache, "LOG": "-Dlog=off",
+                                         "JL_TRACE": trace})
+                with open(trace, encoding="utf-8") as f:
+                    self.assertIn("class-data cache: archive " + made[0] + "\n", f.read())
 
     def test_the_archive_is_made_when_the_program_ends_through_system_exit(self):
         for feature, home in self.RUNTIMES:
