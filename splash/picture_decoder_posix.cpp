@@ -1,0 +1,110 @@
+#include "splash/picture_decoder.h"
+
+#include "splash/splash_window.h"
+
+#include <dlfcn.h>
+#include <fstream>
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+namespace {
+
+#define PIXBUF_FUNCTIONS(F)                                                                        \
+    F(g_error_free)                                                                                \
+    F(gdk_pixbuf_get_has_alpha)                                                                    \
+    F(gdk_pixbuf_get_height)                                                                       \
+    F(gdk_pixbuf_get_n_channels)                                                                   \
+    F(gdk_pixbuf_get_pixels)                                                                       \
+    F(gdk_pixbuf_get_rowstride)                                                                    \
+    F(gdk_pixbuf_get_width)                                                                        \
+    F(gdk_pixbuf_loader_close)                                                                     \
+    F(gdk_pixbuf_loader_get_pixbuf)                                                                \
+    F(gdk_pixbuf_loader_new)                                                                       \
+    F(gdk_pixbuf_loader_new_with_type)                                                             \
+    F(gdk_pixbuf_loader_write)
+
+struct PixbufApi {
+#define PIXBUF_MEMBER(name) decltype(&::name) name = nullptr;
+    PIXBUF_FUNCTIONS(PIXBUF_MEMBER)
+#undef PIXBUF_MEMBER
+};
+
+// The library stays loaded: the window process ends with its window.
+bool loadPixbufApi(PixbufApi& api) {
+    void* library = dlopen("libgdk_pixbuf-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return false;
+#define PIXBUF_RESOLVE(name)                                                                       \
+    api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));                        \
+    if (!api.name)                                                                                 \
+        return false;
+    PIXBUF_FUNCTIONS(PIXBUF_RESOLVE)
+#undef PIXBUF_RESOLVE
+    return true;
+}
+
+std::string readPictureFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes;
+    char buffer[65536];
+    while (file && bytes.size() <= maximumSplashPictureSize) {
+        file.read(buffer, sizeof(buffer));
+        bytes.append(buffer, static_cast<size_t>(file.gcount()));
+    }
+    return bytes.size() <= maximumSplashPictureSize ? bytes : std::string();
+}
+
+// A format known by its first bytes goes straight to its decoder, which spares GdkPixbuf's
+// detection through GIO (tens of milliseconds). Null when the bytes are no picture.
+GdkPixbuf* decode(const PixbufApi& api, const std::string& bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const char* format = splashPictureFormat(data, bytes.size());
+    GError* error = nullptr;
+    GdkPixbufLoader* loader =
+        format ? api.gdk_pixbuf_loader_new_with_type(format, &error) : api.gdk_pixbuf_loader_new();
+    if (!loader) {
+        if (error)
+            api.g_error_free(error);
+        return nullptr;
+    }
+    bool complete = api.gdk_pixbuf_loader_write(loader, data, bytes.size(), &error);
+    // Closing is needed even after a failed write; its own error is then of no interest.
+    complete = api.gdk_pixbuf_loader_close(loader, complete ? &error : nullptr) && complete;
+    if (error)
+        api.g_error_free(error);
+    // The loader owns the picture and is kept with it: the window process ends with the window.
+    return complete ? api.gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+}
+
+// GdkPixbuf's rows of R, G, B (and A) bytes as 0xAARRGGBB.
+void copyPixels(const PixbufApi& api, GdkPixbuf* pixbuf, SplashImage& image) {
+    image.width = api.gdk_pixbuf_get_width(pixbuf);
+    image.height = api.gdk_pixbuf_get_height(pixbuf);
+    const int channels = api.gdk_pixbuf_get_n_channels(pixbuf);
+    const bool alpha = api.gdk_pixbuf_get_has_alpha(pixbuf);
+    const size_t stride = static_cast<size_t>(api.gdk_pixbuf_get_rowstride(pixbuf));
+    const unsigned char* rows = api.gdk_pixbuf_get_pixels(pixbuf);
+    image.pixels.clear();
+    image.pixels.reserve(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+    for (int y = 0; y < image.height; ++y) {
+        const unsigned char* p = rows + static_cast<size_t>(y) * stride;
+        for (int x = 0; x < image.width; ++x, p += channels) {
+            const uint32_t a = alpha ? p[3] : 0xFF;
+            image.pixels.push_back(a << 24 | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]);
+        }
+    }
+}
+
+} // namespace
+
+bool decodeSplashPicture(const std::string& path, SplashImage& image) {
+    std::string bytes = readPictureFile(path);
+    PixbufApi api;
+    if (bytes.empty() || !loadPixbufApi(api))
+        return false;
+    GdkPixbuf* pixbuf = decode(api, bytes);
+    if (!pixbuf ||
+        api.gdk_pixbuf_get_n_channels(pixbuf) < (api.gdk_pixbuf_get_has_alpha(pixbuf) ? 4 : 3))
+        return false;
+    copyPixels(api, pixbuf, image);
+    return image.width > 0 && image.height > 0;
+}
