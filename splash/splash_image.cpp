@@ -17,16 +17,23 @@ uint32_t scaled(uint32_t value, uint32_t alpha) {
     return (value * alpha + 127) / 255;
 }
 
-// An 8-bit value in the bits of mask, scaled to the mask's width.
-uint32_t placed(uint32_t value, uint32_t mask) {
-    if (mask == 0)
-        return 0;
-    int shift = 0;
-    while (((mask >> shift) & 1) == 0)
-        ++shift;
-    const uint32_t maximum = mask >> shift;
-    return ((value * maximum + 127) / 255) << shift;
-}
+// Each 8-bit value placed in the bits of mask, scaled to the mask's width: one look-up per
+// channel and pixel.
+class ChannelBits {
+  public:
+    explicit ChannelBits(uint32_t mask) {
+        int shift = 0;
+        while (mask != 0 && ((mask >> shift) & 1) == 0)
+            ++shift;
+        const uint32_t maximum = mask >> shift;
+        for (uint32_t value = 0; value < 256; ++value)
+            bits_[value] = ((value * maximum + 127) / 255) << shift;
+    }
+    uint32_t operator()(uint32_t value) const { return bits_[value]; }
+
+  private:
+    uint32_t bits_[256];
+};
 
 size_t indexOf(int32_t x, int32_t y, int32_t width) {
     return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
@@ -72,14 +79,19 @@ uint32_t overShadow(uint32_t src, uint32_t shadowAlpha) {
 } // namespace
 
 std::vector<uint32_t> visualPixels(const SplashImage& image, const PixelLayout& layout) {
-    std::vector<uint32_t> out;
-    out.reserve(image.pixels.size());
-    for (uint32_t pixel : image.pixels) {
+    const ChannelBits red(layout.redMask), green(layout.greenMask), blue(layout.blueMask),
+        alpha(layout.alphaMask);
+    std::vector<uint32_t> out(image.pixels.size());
+    for (size_t i = 0; i < image.pixels.size(); ++i) {
+        const uint32_t pixel = image.pixels[i];
         const uint32_t a = alphaOf(pixel);
-        out.push_back(placed(scaled(channel(pixel, 16), a), layout.redMask) |
-                      placed(scaled(channel(pixel, 8), a), layout.greenMask) |
-                      placed(scaled(channel(pixel, 0), a), layout.blueMask) |
-                      placed(a, layout.alphaMask));
+        uint32_t r = channel(pixel, 16), g = channel(pixel, 8), b = channel(pixel, 0);
+        if (a != 255) {
+            r = scaled(r, a);
+            g = scaled(g, a);
+            b = scaled(b, a);
+        }
+        out[i] = red(r) | green(g) | blue(b) | alpha(a);
     }
     return out;
 }
