@@ -78,13 +78,27 @@ uint32_t overShadow(uint32_t src, uint32_t shadowAlpha) {
 
 } // namespace
 
+bool isShowableSplashSize(int64_t width, int64_t height) {
+    return width > 0 && height > 0 && width <= int64_t{1} << 26 && height <= int64_t{1} << 26 &&
+           static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= maximumSplashPixels;
+}
+
 std::vector<uint32_t> visualPixels(const SplashImage& image, const PixelLayout& layout) {
     const ChannelBits red(layout.redMask), green(layout.greenMask), blue(layout.blueMask),
         alpha(layout.alphaMask);
+    // The usual layouts keep an opaque pixel's bits as they are.
+    const bool sameLayout = layout.redMask == 0xFF0000 && layout.greenMask == 0xFF00 &&
+                            layout.blueMask == 0xFF &&
+                            (layout.alphaMask == 0 || layout.alphaMask == 0xFF000000);
+    const uint32_t kept = layout.alphaMask | 0xFFFFFF;
     std::vector<uint32_t> out(image.pixels.size());
     for (size_t i = 0; i < image.pixels.size(); ++i) {
         const uint32_t pixel = image.pixels[i];
         const uint32_t a = alphaOf(pixel);
+        if (sameLayout && a == 255) {
+            out[i] = pixel & kept;
+            continue;
+        }
         uint32_t r = channel(pixel, 16), g = channel(pixel, 8), b = channel(pixel, 0);
         if (a != 255) {
             r = scaled(r, a);

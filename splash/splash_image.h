@@ -14,6 +14,12 @@ struct SplashImage {
     std::vector<uint32_t> pixels;
 };
 
+// A picture of more pixels than this (8192 by 8192) is taken for none: its pixels alone would
+// take a quarter of a gigabyte, and a small file can claim any size in its header.
+constexpr uint64_t maximumSplashPixels = uint64_t{1} << 26;
+// Whether a picture of that size can be shown: not empty and not over maximumSplashPixels.
+bool isShowableSplashSize(int64_t width, int64_t height);
+
 // Where each channel lies in a pixel of the window's visual; alphaMask 0 for a visual without
 // an alpha channel. Masks are contiguous bits, as TrueColor visuals give them.
 struct PixelLayout {

@@ -4,9 +4,11 @@ suppresses it, and the runtime's own splash library that the Java program then s
 
 import os
 import shutil
+import struct
 import threading
 import time
 import unittest
+import zlib
 
 import splash_pictures as pictures
 from java_app import ProbeApp, jdk_home
@@ -205,8 +207,18 @@ class SplashOnLinux(unittest.TestCase):
         open(empty, "wb").close()
         with open(broken, "wb") as f:
             f.write(b"\x89PNG\r\n\x1a\n" + b"\0" * 64)
+        # A small file whose header claims 100000 by 100000 pixels (40 GB decoded).
+        huge = os.path.join(self.folder, "huge.png")
+        pictures.write_png(huge, 1, 1, lambda x, y: (0, 0, 0, 255))
+        with open(huge, "r+b") as f:
+            header = bytearray(f.read())
+            header[16:24] = struct.pack(">II", 100000, 100000)
+            header[29:33] = struct.pack(">I", zlib.crc32(bytes(header[12:29])) & 0xFFFFFFFF)
+            f.seek(0)
+            f.write(header)
         cases = [(path, ["-nosplash"]), (path, ["/nosplash"]),
-                 (os.path.join(self.folder, "missing.png"), []), (empty, []), (broken, [])]
+                 (os.path.join(self.folder, "missing.png"), []), (empty, []), (broken, []),
+                 (huge, [])]
         for picture, extra in cases:
             with self.subTest(picture=os.path.basename(picture), extra=extra):
                 app = self.probe(picture)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 SplashImage solid(int32_t width, int32_t height, uint32_t pixel) {
@@ -15,6 +17,28 @@ SplashImage solid(int32_t width, int32_t height, uint32_t pixel) {
 uint32_t at(const SplashImage& image, int32_t x, int32_t y) {
     return image
         .pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)];
+}
+
+TEST(SplashSize, NotEmptyAndAtMostAQuarterGigabyteOfPixels) {
+    struct Case {
+        int64_t width, height;
+        bool showable;
+    };
+    const Case cases[] = {
+        {1, 1, true},
+        {8192, 8192, true},
+        {8193, 8192, false},
+        {1 << 26, 1, true},
+        {(1 << 26) + 1, 1, false},
+        {0, 10, false},
+        {10, -1, false},
+        {100000, 100000, false},
+        {INT32_MAX, INT32_MAX, false},
+        {int64_t{1} << 40, 0, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(isShowableSplashSize(c.width, c.height), c.showable)
+            << c.width << "x" << c.height;
 }
 
 TEST(SplashVisualPixels, PremultipliedWithAlphaComposedOverBlackWithout) {
