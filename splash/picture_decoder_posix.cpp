@@ -70,14 +70,6 @@ bool loadPngApi(PngApi& api) {
     return true;
 }
 
-// The bytes in memory order that make 0xAARRGGBB a native 32-bit value.
-png_uint_32 nativeArgbFormat() {
-    const uint32_t probe = 1;
-    unsigned char first;
-    std::memcpy(&first, &probe, 1);
-    return first == 1 ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
-}
-
 bool decodePng(const PngApi& api, const std::string& bytes, SplashImage& image) {
     png_image png;
     std::memset(&png, 0, sizeof(png));
@@ -88,7 +80,8 @@ bool decodePng(const PngApi& api, const std::string& bytes, SplashImage& image) 
         api.png_image_free(&png);
         return false;
     }
-    png.format = nativeArgbFormat();
+    // The bytes in the memory order that makes each pixel a native 0xAARRGGBB.
+    png.format = isLittleEndianMachine() ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
     image.width = static_cast<int32_t>(png.width);
     image.height = static_cast<int32_t>(png.height);
     image.pixels.assign(static_cast<size_t>(png.width) * png.height, 0);

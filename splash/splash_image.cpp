@@ -1,6 +1,7 @@
 #include "splash/splash_image.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -78,8 +79,15 @@ uint32_t overShadow(uint32_t src, uint32_t shadowAlpha) {
 
 } // namespace
 
+bool isLittleEndianMachine() {
+    const uint32_t probe = 1;
+    unsigned char first;
+    std::memcpy(&first, &probe, 1);
+    return first == 1;
+}
+
 bool isShowableSplashSize(int64_t width, int64_t height) {
-    return width > 0 && height > 0 && width <= int64_t{1} << 26 && height <= int64_t{1} << 26 &&
+    return width > 0 && height > 0 && width <= maximumSplashSide && height <= maximumSplashSide &&
            static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= maximumSplashPixels;
 }
 

@@ -17,8 +17,14 @@ struct SplashImage {
 // A picture of more pixels than this (8192 by 8192) is taken for none: its pixels alone would
 // take a quarter of a gigabyte, and a small file can claim any size in its header.
 constexpr uint64_t maximumSplashPixels = uint64_t{1} << 26;
-// Whether a picture of that size can be shown: not empty and not over maximumSplashPixels.
+// Windows and pixmaps of X have 16-bit signed coordinates.
+constexpr int64_t maximumSplashSide = 32767;
+// Whether a picture of that size can be shown: not empty, neither side over maximumSplashSide
+// and not over maximumSplashPixels.
 bool isShowableSplashSize(int64_t width, int64_t height);
+
+// Whether this machine keeps the lowest byte of a number first (how 0xAARRGGBB lies in memory).
+bool isLittleEndianMachine();
 
 // Where each channel lies in a pixel of the window's visual; alphaMask 0 for a visual without
 // an alpha channel. Masks are contiguous bits, as TrueColor visuals give them.

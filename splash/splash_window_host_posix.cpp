@@ -12,7 +12,6 @@
 #include "splash/x11_api.h"
 
 #include <X11/Xatom.h>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -125,13 +124,6 @@ Area primaryMonitor(const X11Api& x, const DisplayScreen& screen) {
     return area;
 }
 
-bool isLittleEndian() {
-    const uint16_t probe = 1;
-    unsigned char first;
-    std::memcpy(&first, &probe, 1);
-    return first == 1;
-}
-
 // A pixmap of the picture in the visual's format.
 Pixmap pictureToPixmap(const X11Api& x, const DisplayScreen& screen, const SplashVisual& visual,
                        const SplashImage& picture) {
@@ -145,7 +137,7 @@ Pixmap pictureToPixmap(const X11Api& x, const DisplayScreen& screen, const Splas
         return None;
     std::vector<char> converted;
     if (image->bits_per_pixel == 32) {
-        image->byte_order = isLittleEndian() ? LSBFirst : MSBFirst;
+        image->byte_order = isLittleEndianMachine() ? LSBFirst : MSBFirst;
         image->data = reinterpret_cast<char*>(pixels.data());
     } else {
         // Other pixel sizes (a 16-bit display) go through Xlib's own conversion.
