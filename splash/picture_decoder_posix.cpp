@@ -1,9 +1,9 @@
 #include "splash/picture_decoder.h"
 
+#include "splash/run_time_library.h"
 #include "splash/splash_window.h"
 
 #include <cstring>
-#include <dlfcn.h>
 #include <fstream>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <png.h>
@@ -25,49 +25,28 @@ namespace {
     F(gdk_pixbuf_loader_write)
 
 struct PixbufApi {
-#define PIXBUF_MEMBER(name) decltype(&::name) name = nullptr;
-    PIXBUF_FUNCTIONS(PIXBUF_MEMBER)
-#undef PIXBUF_MEMBER
+    PIXBUF_FUNCTIONS(RUN_TIME_MEMBER)
 };
 
-// The library stays loaded: the window process ends with its window.
 bool loadPixbufApi(PixbufApi& api) {
-    void* library = dlopen("libgdk_pixbuf-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        return false;
-#define PIXBUF_RESOLVE(name)                                                                       \
-    api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));                        \
-    if (!api.name)                                                                                 \
-        return false;
-    PIXBUF_FUNCTIONS(PIXBUF_RESOLVE)
-#undef PIXBUF_RESOLVE
-    return true;
+    void* library = openRunTimeLibrary("libgdk_pixbuf-2.0.so.0");
+    return library && PIXBUF_FUNCTIONS(RUN_TIME_RESOLVE) true;
 }
 
+// libpng's simplified interface: PNG is the usual splash format, and libpng alone loads and
+// decodes it in a third of the time GdkPixbuf takes with GLib and GIO.
 #define PNG_FUNCTIONS(F)                                                                           \
     F(png_image_begin_read_from_memory)                                                            \
     F(png_image_finish_read)                                                                       \
     F(png_image_free)
 
-// libpng's simplified interface: PNG is the usual splash format, and libpng alone loads and
-// decodes it in a third of the time GdkPixbuf takes with GLib and GIO.
 struct PngApi {
-#define PNG_MEMBER(name) decltype(&::name) name = nullptr;
-    PNG_FUNCTIONS(PNG_MEMBER)
-#undef PNG_MEMBER
+    PNG_FUNCTIONS(RUN_TIME_MEMBER)
 };
 
 bool loadPngApi(PngApi& api) {
-    void* library = dlopen("libpng16.so.16", RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        return false;
-#define PNG_RESOLVE(name)                                                                          \
-    api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));                        \
-    if (!api.name)                                                                                 \
-        return false;
-    PNG_FUNCTIONS(PNG_RESOLVE)
-#undef PNG_RESOLVE
-    return true;
+    void* library = openRunTimeLibrary("libpng16.so.16");
+    return library && PNG_FUNCTIONS(RUN_TIME_RESOLVE) true;
 }
 
 bool decodePng(const PngApi& api, const std::string& bytes, SplashImage& image) {

@@ -4,6 +4,8 @@
 // headers and resolved at run time, so that the launcher itself links no X library and the
 // splash needs no toolkit. Only window-process code includes this header.
 
+#include "splash/run_time_library.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
@@ -45,18 +47,12 @@
     F(XRRGetMonitors)
 
 struct X11Api {
-#define LAUNCHER_X11_MEMBER(name) decltype(&::name) name = nullptr;
-    LAUNCHER_X11_FUNCTIONS(LAUNCHER_X11_MEMBER)
-    LAUNCHER_XSHAPE_FUNCTIONS(LAUNCHER_X11_MEMBER)
-    LAUNCHER_XRANDR_FUNCTIONS(LAUNCHER_X11_MEMBER)
-#undef LAUNCHER_X11_MEMBER
+    LAUNCHER_X11_FUNCTIONS(RUN_TIME_MEMBER)
+    LAUNCHER_XSHAPE_FUNCTIONS(RUN_TIME_MEMBER)
+    LAUNCHER_XRANDR_FUNCTIONS(RUN_TIME_MEMBER)
 
-    bool hasShape() const {
-        return XShapeCombineRectangles != nullptr;
-    }
-    bool hasMonitors() const {
-        return XRRGetMonitors != nullptr;
-    }
+    bool hasShape() const { return XShapeCombineRectangles != nullptr; }
+    bool hasMonitors() const { return XRRGetMonitors != nullptr; }
 };
 
 // Loads libX11 and fills its entries; false when it or one of its functions is missing. The

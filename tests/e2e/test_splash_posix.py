@@ -98,8 +98,8 @@ class SplashOnLinux(unittest.TestCase):
                 path, pixel = self.picture(name, width, height, alpha_corners=alpha)
                 app = self.probe(path)
                 backdrop = pictures.start_backdrop(self.display.name, SCREEN)
+                self.start(app)
                 try:
-                    self.start(app)
                     window = self.wait_for_window()
                     self.assertIsNotNone(window, "no splash window")
                     left, top = (SCREEN[0] - width) // 2, (SCREEN[1] - height) // 2
@@ -112,8 +112,8 @@ class SplashOnLinux(unittest.TestCase):
                                   self.display.properties(window, "_NET_WM_WINDOW_TYPE"))
                     self.assertIn("_NET_WM_STATE_SKIP_TASKBAR",
                                   self.display.properties(window, "_NET_WM_STATE"))
-                    result = self.finish(app)
                 finally:
+                    result = self.finish(app)
                     backdrop.kill()
                     backdrop.wait()
                 self.assertEqual(result.exit_code, 0, result.stderr)
