@@ -7,7 +7,8 @@
           java      the java command with -splash: and the same picture
   start   the whole start of a program whose main returns at once, with the launcher's own
           splash, with the runtime's, and without a splash (the base), alternating round after
-          round (wall, CPU and peak memory from wait4(), see measure.py)
+          round (wall, CPU and peak memory from wait4(), see measure.py); then the same for a
+          Swing program that ends once its window is on the screen (a start of about 0.5 s)
 
 The screen is read through Xlib (XGetImage of the centre pixel) in a tight loop; the picture is
 one opaque colour, the screen black before each start."""
@@ -137,7 +138,8 @@ def main():
     try:
         classes = os.path.join(work, "classes")
         run([os.path.join(args.java_home, "bin", "javac"), "-d", classes,
-             os.path.join(HERE, "java", "Empty.java"), os.path.join(HERE, "java", "Sleep.java")])
+             os.path.join(HERE, "java", "Empty.java"), os.path.join(HERE, "java", "Sleep.java"),
+             os.path.join(HERE, "java", "SwingWindow.java")])
         jar = os.path.join(work, "bench.jar")
         run([os.path.join(args.java_home, "bin", "jar"), "cf", jar, "-C", classes, "."])
         picture = os.path.join(work, "splash.png")
@@ -172,17 +174,16 @@ def main():
                 max(values) * 1000, statistics.median(values) / base))
         print()
 
-        start = {
-            "splash": Command([launcher_app(os.path.join(work, "own"), args.launcher,
-                                            args.java_home, jar, "bench.Empty", "own")]),
-            "native": Command([launcher_app(os.path.join(work, "native"), args.launcher,
-                                            args.java_home, jar, "bench.Empty", "native")]),
-            "none": Command([launcher_app(os.path.join(work, "none"), args.launcher,
-                                          args.java_home, jar, "bench.Empty", None)]),
-        }
-        samples = run_alternating(start, args.rounds, args.warmup, work)
-        print_table("Whole start of a program whose main returns at once (%d rounds)"
-                    % args.rounds, samples, "none")
+        for main_class, title in (
+                ("bench.Empty", "a program whose main returns at once"),
+                ("bench.SwingWindow", "a Swing program that ends once its window shows")):
+            start = {
+                how: Command([launcher_app(os.path.join(work, main_class + "-" + how),
+                                           args.launcher, args.java_home, jar, main_class,
+                                           None if how == "none" else how)])
+                for how in ("own", "native", "none")}
+            samples = run_alternating(start, args.rounds, args.warmup, work)
+            print_table("Whole start of %s (%d rounds)" % (title, args.rounds), samples, "none")
         print(load_text())
     finally:
         server.terminate()

@@ -5,6 +5,7 @@ packages=(
   build-essential cmake ninja-build python3 git
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine64 wine wine32:i386 xvfb xdotool x11-utils xclip imagemagick icoutils libgtk-3-dev
+  libx11-dev libxext-dev libxrandr-dev libpng-dev xcompmgr
   pkg-config openjdk-17-jdk-headless openjdk-17-jre
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev hyperfine time

@@ -5,10 +5,8 @@
 #include "splash/splash_window.h"
 #include "ui/window_request.h"
 
-struct GtkApi;
-
-// The request that shows request's picture: kind "splash", field "image".
+// The request that shows request's picture: kind "splash", fields "image" and "shadow".
 WindowMessage splashWindowRequest(const SplashRequest& request);
-// Shows the picture until the launcher ends the window process; answers only when nothing
-// could be shown.
-WindowMessage showSplashWindow(const GtkApi& gtk, const WindowMessage& request);
+// Shows the picture with Xlib alone (no GTK) until the launcher ends the window process;
+// answers only when nothing could be shown.
+WindowMessage showSplashWindow(const WindowMessage& request);

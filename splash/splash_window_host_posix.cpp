@@ -1,157 +1,255 @@
-// The splash window kind of the window process: the picture, decoded by GdkPixbuf (PNG with
-// its alpha, JPEG, GIF, BMP, ICO, ...), in a borderless window without a taskbar entry,
-// centred on the primary monitor and not kept above other windows. It stays until the
-// launcher closes the channel, which ends the window process.
+// The splash window kind of the window process, drawn with plain Xlib: no toolkit to load,
+// so the picture is on the screen soon after the process starts. The picture becomes the
+// window's background pixmap, which the X server paints by itself whenever the window shows;
+// the window is borderless, without a taskbar entry, centred on the primary monitor and not
+// kept above other windows. It stays until the launcher closes the channel, which ends the
+// window process.
 
 #include "splash/splash_window_host.h"
 
+#include "splash/picture_decoder.h"
 #include "splash/splash_window.h"
-#include "ui/gtk_api.h"
+#include "splash/x11_api.h"
 
-#include <dlfcn.h>
-#include <fstream>
+#include <X11/Xatom.h>
+#include <memory>
 #include <string>
 
 namespace {
 
-#define SPLASH_GTK_FUNCTIONS(F)                                                                    \
-    F(cairo_paint)                                                                                 \
-    F(cairo_region_destroy)                                                                        \
-    F(cairo_set_operator)                                                                          \
-    F(cairo_set_source_rgba)                                                                       \
-    F(cairo_surface_destroy)                                                                       \
-    F(g_error_free)                                                                                \
-    F(g_object_unref)                                                                              \
-    F(gdk_cairo_region_create_from_surface)                                                        \
-    F(gdk_cairo_set_source_pixbuf)                                                                 \
-    F(gdk_cairo_surface_create_from_pixbuf)                                                        \
-    F(gdk_monitor_get_geometry)                                                                    \
-    F(gdk_pixbuf_get_height)                                                                       \
-    F(gdk_pixbuf_get_width)                                                                        \
-    F(gdk_pixbuf_loader_close)                                                                     \
-    F(gdk_pixbuf_loader_get_pixbuf)                                                                \
-    F(gdk_pixbuf_loader_new)                                                                       \
-    F(gdk_pixbuf_loader_new_with_type)                                                             \
-    F(gdk_pixbuf_loader_write)                                                                     \
-    F(gdk_screen_get_rgba_visual)                                                                  \
-    F(gdk_screen_is_composited)                                                                    \
-    F(gtk_widget_get_screen)                                                                       \
-    F(gtk_widget_set_app_paintable)                                                                \
-    F(gtk_widget_set_visual)                                                                       \
-    F(gtk_widget_shape_combine_region)                                                             \
-    F(gtk_window_set_accept_focus)                                                                 \
-    F(gtk_window_set_decorated)                                                                    \
-    F(gtk_window_set_skip_pager_hint)                                                              \
-    F(gtk_window_set_skip_taskbar_hint)                                                            \
-    F(gtk_window_set_type_hint)
-
-// What the splash needs beyond the shared table, from the GTK the window process has loaded.
-struct SplashGtk {
-#define SPLASH_GTK_MEMBER(name) decltype(&::name) name = nullptr;
-    SPLASH_GTK_FUNCTIONS(SPLASH_GTK_MEMBER)
-#undef SPLASH_GTK_MEMBER
-};
-
-bool loadSplashGtk(SplashGtk& api) {
-    void* library = dlopen("libgtk-3.so.0", RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
-    if (!library)
-        return false;
-#define SPLASH_GTK_RESOLVE(name)                                                                   \
-    api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));                        \
-    if (!api.name)                                                                                 \
-        return false;
-    SPLASH_GTK_FUNCTIONS(SPLASH_GTK_RESOLVE)
-#undef SPLASH_GTK_RESOLVE
-    return true;
+WindowMessage nothingShown() {
+    return WindowMessage{"answer", {}};
 }
 
-struct SplashScene {
-    const SplashGtk* gtk;
-    GdkPixbuf* picture;
-};
-
-gboolean drawPicture(GtkWidget*, cairo_t* cairo, gpointer data) {
-    const auto* scene = static_cast<const SplashScene*>(data);
-    const SplashGtk& gtk = *scene->gtk;
-    // Transparent first, so that an RGBA window shows what lies below where the picture does.
-    gtk.cairo_set_source_rgba(cairo, 0, 0, 0, 0);
-    gtk.cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
-    gtk.cairo_paint(cairo);
-    gtk.cairo_set_operator(cairo, CAIRO_OPERATOR_OVER);
-    gtk.gdk_cairo_set_source_pixbuf(cairo, scene->picture, 0, 0);
-    gtk.cairo_paint(cairo);
-    return TRUE;
-}
-
-// Where the display composes, the window gets an alpha channel; elsewhere its shape leaves
-// out the picture's transparent parts.
-void keepTransparency(const SplashGtk& gtk, GtkWidget* window, GdkPixbuf* picture) {
-    GdkScreen* screen = gtk.gtk_widget_get_screen(window);
-    GdkVisual* visual = gtk.gdk_screen_get_rgba_visual(screen);
-    if (visual && gtk.gdk_screen_is_composited(screen)) {
-        gtk.gtk_widget_set_visual(window, visual);
-        return;
+// The connection owns every server resource made on it: they go when it closes.
+class DisplayConnection {
+  public:
+    DisplayConnection(const X11Api& x, Display* display) : x_(x), display_(display) {}
+    ~DisplayConnection() {
+        if (display_)
+            x_.XCloseDisplay(display_);
     }
-    cairo_surface_t* surface = gtk.gdk_cairo_surface_create_from_pixbuf(picture, 1, nullptr);
-    cairo_region_t* opaque = gtk.gdk_cairo_region_create_from_surface(surface);
-    gtk.gtk_widget_shape_combine_region(window, opaque);
-    gtk.cairo_region_destroy(opaque);
-    gtk.cairo_surface_destroy(surface);
+    DisplayConnection(const DisplayConnection&) = delete;
+    DisplayConnection& operator=(const DisplayConnection&) = delete;
+    Display* get() const { return display_; }
+
+  private:
+    const X11Api& x_;
+    Display* display_;
+};
+
+// A failed request (a property the server refuses, say) must not end the splash.
+int ignoreError(Display*, XErrorEvent*) {
+    return 0;
 }
 
-GdkRectangle primaryMonitorArea(const GtkApi& gtk, const SplashGtk& splash) {
-    GdkRectangle area{0, 0, 0, 0};
-    GdkDisplay* display = gtk.gdk_display_get_default();
-    GdkMonitor* monitor = gtk.gdk_display_get_primary_monitor(display);
-    if (!monitor)
-        monitor = gtk.gdk_display_get_monitor(display, 0);
-    if (monitor)
-        splash.gdk_monitor_get_geometry(monitor, &area);
+enum AtomName {
+    windowType,
+    windowTypeSplash,
+    windowState,
+    stateSkipTaskbar,
+    stateSkipPager,
+    motifHints,
+    compositingManager,
+    atomCount
+};
+
+struct SplashVisual {
+    Visual* visual = nullptr;
+    int depth = 0;
+    bool alpha = false;
+};
+
+struct DisplayScreen {
+    Display* display;
+    int number;
+    Window root;
+    Atom atoms[atomCount];
+};
+
+bool internAtoms(const X11Api& x, DisplayScreen& screen) {
+    const std::string manager = "_NET_WM_CM_S" + std::to_string(screen.number);
+    const char* names[atomCount] = {"_NET_WM_WINDOW_TYPE",
+                                    "_NET_WM_WINDOW_TYPE_SPLASH",
+                                    "_NET_WM_STATE",
+                                    "_NET_WM_STATE_SKIP_TASKBAR",
+                                    "_NET_WM_STATE_SKIP_PAGER",
+                                    "_MOTIF_WM_HINTS",
+                                    manager.c_str()};
+    return x.XInternAtoms(screen.display, const_cast<char**>(names), atomCount, False,
+                          screen.atoms) != 0;
+}
+
+// A 32-bit visual with alpha where a compositing manager will blend it; else the default one.
+SplashVisual chooseVisual(const X11Api& x, const DisplayScreen& screen) {
+    XVisualInfo info{};
+    if (x.XGetSelectionOwner(screen.display, screen.atoms[compositingManager]) != None &&
+        x.XMatchVisualInfo(screen.display, screen.number, 32, TrueColor, &info))
+        return {info.visual, 32, true};
+    return {x.XDefaultVisual(screen.display, screen.number),
+            x.XDefaultDepth(screen.display, screen.number), false};
+}
+
+PixelLayout layoutOf(const SplashVisual& visual) {
+    PixelLayout layout;
+    layout.redMask = static_cast<uint32_t>(visual.visual->red_mask);
+    layout.greenMask = static_cast<uint32_t>(visual.visual->green_mask);
+    layout.blueMask = static_cast<uint32_t>(visual.visual->blue_mask);
+    if (visual.alpha)
+        layout.alphaMask = ~(layout.redMask | layout.greenMask | layout.blueMask);
+    return layout;
+}
+
+struct Area {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The primary monitor (or the first) as XRandR reports it; else the whole screen.
+Area primaryMonitor(const X11Api& x, const DisplayScreen& screen) {
+    Area area{0, 0, x.XDisplayWidth(screen.display, screen.number),
+              x.XDisplayHeight(screen.display, screen.number)};
+    int count = 0;
+    XRRMonitorInfo* monitors =
+        x.hasMonitors() ? x.XRRGetMonitors(screen.display, screen.root, True, &count) : nullptr;
+    if (!monitors)
+        return area;
+    if (count > 0) {
+        const XRRMonitorInfo* chosen = &monitors[0];
+        for (int i = 0; i < count; ++i)
+            if (monitors[i].primary)
+                chosen = &monitors[i];
+        area = {chosen->x, chosen->y, chosen->width, chosen->height};
+    }
+    x.XRRFreeMonitors(monitors);
     return area;
 }
 
-std::string readPictureFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::string bytes;
-    char buffer[65536];
-    while (file && bytes.size() <= maximumSplashPictureSize) {
-        file.read(buffer, sizeof(buffer));
-        bytes.append(buffer, static_cast<size_t>(file.gcount()));
+// A pixmap of the picture in the visual's format.
+Pixmap pictureToPixmap(const X11Api& x, const DisplayScreen& screen, const SplashVisual& visual,
+                       const SplashImage& picture) {
+    std::vector<uint32_t> pixels = visualPixels(picture, layoutOf(visual));
+    const auto width = static_cast<unsigned>(picture.width);
+    const auto height = static_cast<unsigned>(picture.height);
+    XImage* image =
+        x.XCreateImage(screen.display, visual.visual, static_cast<unsigned>(visual.depth), ZPixmap,
+                       0, nullptr, width, height, 32, 0);
+    if (!image)
+        return None;
+    std::vector<char> converted;
+    if (image->bits_per_pixel == 32) {
+        image->byte_order = isLittleEndianMachine() ? LSBFirst : MSBFirst;
+        image->data = reinterpret_cast<char*>(pixels.data());
+    } else {
+        // Other pixel sizes (a 16-bit display) go through Xlib's own conversion.
+        converted.resize(static_cast<size_t>(image->bytes_per_line) * height);
+        image->data = converted.data();
+        for (unsigned row = 0; row < height; ++row)
+            for (unsigned column = 0; column < width; ++column)
+                XPutPixel(image, static_cast<int>(column), static_cast<int>(row),
+                          pixels[row * static_cast<size_t>(width) + column]);
     }
-    return bytes.size() <= maximumSplashPictureSize ? bytes : std::string();
+    Pixmap pixmap = x.XCreatePixmap(screen.display, screen.root, width, height,
+                                    static_cast<unsigned>(visual.depth));
+    GC context = x.XCreateGC(screen.display, pixmap, 0, nullptr);
+    x.XPutImage(screen.display, pixmap, context, image, 0, 0, 0, 0, width, height);
+    image->data = nullptr; // the pixels belong to the vectors
+    XDestroyImage(image);
+    return pixmap;
 }
 
-// Decodes the picture; null when it is none. A format known by its first bytes goes straight
-// to its decoder, which spares GdkPixbuf's detection through GIO (tens of milliseconds).
-GdkPixbuf* loadPicture(const SplashGtk& gtk, const std::string& path) {
-    std::string bytes = readPictureFile(path);
-    if (bytes.empty())
-        return nullptr;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const char* format = splashPictureFormat(data, bytes.size());
-    GError* error = nullptr;
-    GdkPixbufLoader* loader =
-        format ? gtk.gdk_pixbuf_loader_new_with_type(format, &error) : gtk.gdk_pixbuf_loader_new();
-    if (!loader) {
-        if (error)
-            gtk.g_error_free(error);
-        return nullptr;
+Window createWindow(const X11Api& x, const DisplayScreen& screen, const SplashVisual& visual,
+                    Pixmap background, const Area& place) {
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = background;
+    attributes.border_pixel = 0;
+    unsigned long mask = CWBackPixmap | CWBorderPixel;
+    if (visual.alpha) {
+        attributes.colormap =
+            x.XCreateColormap(screen.display, screen.root, visual.visual, AllocNone);
+        mask |= CWColormap;
     }
-    bool complete = gtk.gdk_pixbuf_loader_write(loader, data, bytes.size(), &error);
-    // Closing is needed even after a failed write; its own error is then of no interest.
-    complete = gtk.gdk_pixbuf_loader_close(loader, complete ? &error : nullptr) && complete;
-    if (error)
-        gtk.g_error_free(error);
-    if (!complete) {
-        gtk.g_object_unref(loader);
-        return nullptr;
-    }
-    // The loader owns the picture and is kept with it: the window process ends with the window.
-    return gtk.gdk_pixbuf_loader_get_pixbuf(loader);
+    return x.XCreateWindow(screen.display, screen.root, place.x, place.y,
+                           static_cast<unsigned>(place.width), static_cast<unsigned>(place.height),
+                           0, visual.depth, InputOutput, visual.visual, mask, &attributes);
 }
 
-WindowMessage nothingShown() {
-    return WindowMessage{"answer", {}};
+void setAtoms(const X11Api& x, const DisplayScreen& screen, Window window, Atom property,
+              const std::vector<Atom>& values) {
+    x.XChangeProperty(screen.display, window, property, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(values.data()),
+                      static_cast<int>(values.size()));
+}
+
+// What the window manager is told: a splash without decoration, taskbar or pager entry that
+// takes no focus and stays where and as large as it is.
+void describeWindow(const X11Api& x, const DisplayScreen& screen, Window window,
+                    const Area& place) {
+    // Never shown (no decoration); it lets tools find the window.
+    x.XStoreName(screen.display, window, "SplashScreenWindow");
+    setAtoms(x, screen, window, screen.atoms[windowType], {screen.atoms[windowTypeSplash]});
+    setAtoms(x, screen, window, screen.atoms[windowState],
+             {screen.atoms[stateSkipTaskbar], screen.atoms[stateSkipPager]});
+    const long noDecorations[5] = {2 /* decorations field set */, 0, 0, 0, 0};
+    x.XChangeProperty(screen.display, window, screen.atoms[motifHints], screen.atoms[motifHints],
+                      32, PropModeReplace, reinterpret_cast<const unsigned char*>(noDecorations),
+                      5);
+    XWMHints hints{};
+    hints.flags = InputHint;
+    hints.input = False;
+    x.XSetWMHints(screen.display, window, &hints);
+    XSizeHints size{};
+    size.flags = USPosition | PPosition | PMinSize | PMaxSize;
+    size.x = place.x;
+    size.y = place.y;
+    size.min_width = size.max_width = place.width;
+    size.min_height = size.max_height = place.height;
+    x.XSetWMNormalHints(screen.display, window, &size);
+}
+
+// Where the display cannot compose, the window's shape leaves out the transparent parts.
+void cutOutTransparency(const X11Api& x, const DisplayScreen& screen, Window window,
+                        const SplashImage& picture) {
+    if (!x.hasShape() || !hasTransparentPixels(picture))
+        return;
+    std::vector<XRectangle> rectangles;
+    for (const SplashRun& run : opaqueRuns(picture))
+        if (run.x <= INT16_MAX && run.y <= INT16_MAX)
+            rectangles.push_back({static_cast<short>(run.x), static_cast<short>(run.y),
+                                  static_cast<unsigned short>(run.width), 1});
+    x.XShapeCombineRectangles(screen.display, window, ShapeBounding, 0, 0, rectangles.data(),
+                              static_cast<int>(rectangles.size()), ShapeSet, YXBanded);
+}
+
+// Shows the picture and keeps the connection served until the process is ended; returns
+// only when the picture cannot be shown.
+void showOnScreen(const X11Api& x, DisplayScreen& screen, SplashImage picture, bool shadow) {
+    SplashVisual visual = chooseVisual(x, screen);
+    // The pixels are made for visuals that give each colour its bits (all of today's).
+    if (visual.visual->c_class != TrueColor)
+        return;
+    Area monitor = primaryMonitor(x, screen);
+    SplashPosition position =
+        centredSplashPosition(monitor.width, monitor.height, picture.width, picture.height);
+    Area place{monitor.x + position.left, monitor.y + position.top, picture.width, picture.height};
+    // A shadow needs a display that blends the window with what lies below it.
+    if (shadow && visual.alpha) {
+        picture = withDropShadow(picture);
+        place = {place.x - splashShadowMargin, place.y - splashShadowMargin, picture.width,
+                 picture.height};
+    }
+    Pixmap background = pictureToPixmap(x, screen, visual, picture);
+    if (background == None)
+        return;
+    Window window = createWindow(x, screen, visual, background, place);
+    describeWindow(x, screen, window, place);
+    if (!visual.alpha)
+        cutOutTransparency(x, screen, window, picture);
+    x.XMapWindow(screen.display, window);
+    x.XFlush(screen.display);
+    for (;;) {
+        XEvent event;
+        x.XNextEvent(screen.display, &event);
+    }
 }
 
 } // namespace
@@ -159,39 +257,26 @@ WindowMessage nothingShown() {
 WindowMessage splashWindowRequest(const SplashRequest& request) {
     WindowMessage message{"splash", {}};
     message.add("image", request.imagePath);
+    message.add("shadow", request.shadow ? "true" : "false");
     return message;
 }
 
-WindowMessage showSplashWindow(const GtkApi& gtk, const WindowMessage& request) {
-    SplashGtk splash;
-    if (!loadSplashGtk(splash))
-        return nothingShown();
-    GdkPixbuf* picture = loadPicture(splash, request.field("image"));
+WindowMessage showSplashWindow(const WindowMessage& request) {
+    SplashImage picture;
     // A picture that cannot be read shows nothing, and nothing is said.
-    if (!picture)
+    if (!decodeSplashPicture(request.field("image"), picture))
         return nothingShown();
-    int width = splash.gdk_pixbuf_get_width(picture);
-    int height = splash.gdk_pixbuf_get_height(picture);
-    GtkWidget* window = gtk.gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    GtkWindow* asWindow = GTK_WINDOW(window);
-    // Never shown (no decoration, no taskbar entry); it lets tools find the window.
-    gtk.gtk_window_set_title(asWindow, "SplashScreenWindow");
-    splash.gtk_window_set_decorated(asWindow, FALSE);
-    splash.gtk_window_set_skip_taskbar_hint(asWindow, TRUE);
-    splash.gtk_window_set_skip_pager_hint(asWindow, TRUE);
-    splash.gtk_window_set_type_hint(asWindow, GDK_WINDOW_TYPE_HINT_SPLASHSCREEN);
-    splash.gtk_window_set_accept_focus(asWindow, FALSE);
-    gtk.gtk_window_set_default_size(asWindow, width, height);
-    gtk.gtk_widget_set_size_request(window, width, height);
-    GdkRectangle area = primaryMonitorArea(gtk, splash);
-    SplashPosition position = centredSplashPosition(area.width, area.height, width, height);
-    gtk.gtk_window_move(asWindow, area.x + position.left, area.y + position.top);
-    splash.gtk_widget_set_app_paintable(window, TRUE);
-    keepTransparency(splash, window, picture);
-    SplashScene scene{&splash, picture};
-    gtk.g_signal_connect_data(window, "draw", G_CALLBACK(drawPicture), &scene, nullptr,
-                              GConnectFlags(0));
-    gtk.gtk_widget_show_all(window);
-    gtk.gtk_main();
+    X11Api x;
+    if (!loadX11Api(x))
+        return failedWindowAnswer("libX11 could not be loaded");
+    DisplayConnection connection(x, x.XOpenDisplay(nullptr));
+    if (!connection.get())
+        return failedWindowAnswer("the display could not be opened");
+    x.XSetErrorHandler(ignoreError);
+    DisplayScreen screen{connection.get(), x.XDefaultScreen(connection.get()), 0, {}};
+    screen.root = x.XRootWindow(screen.display, screen.number);
+    if (!internAtoms(x, screen))
+        return nothingShown();
+    showOnScreen(x, screen, std::move(picture), request.field("shadow") == "true");
     return nothingShown();
 }

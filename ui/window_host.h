@@ -3,8 +3,9 @@
 // Inside the window process, and the channel both sides share. The window process reads one
 // request from its channel, shows the window of the request's kind and writes the answer.
 //
-// A window kind is one function in its own file: it gets the GTK table and the request, runs
-// the window until the user has answered and gives the answer. To add a kind, declare its
+// A window kind is one function in its own file: it gets the GTK table (unless it draws
+// without a toolkit) and the request, runs the window until the user has answered and gives
+// the answer. To add a kind, declare its
 // function here and add one line to the dispatch table in window_host_posix.cpp. A window
 // that stays until the launcher ends it (WindowProcess::end) need not return: the process ends
 // as soon as the launcher closes the channel.
@@ -25,6 +26,9 @@ bool writeWindowMessage(int channel, const WindowMessage& message);
 int hostWindow(int channel);
 
 using WindowKindFunction = WindowMessage (*)(const GtkApi& gtk, const WindowMessage& request);
+// A window drawn without a toolkit (the splash), where loading GTK would cost more than the
+// window itself.
+using PlainWindowKindFunction = WindowMessage (*)(const WindowMessage& request);
 
 // An error notice: fields "title" and "text"; answers {"button": "ok"}.
 WindowMessage showMessageWindow(const GtkApi& gtk, const WindowMessage& request);

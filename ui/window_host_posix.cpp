@@ -12,23 +12,25 @@
 
 namespace {
 
+// One of show (a GTK window) and showPlain (drawn without a toolkit) is set.
 struct WindowKind {
     std::string_view name;
     WindowKindFunction show;
+    PlainWindowKindFunction showPlain;
 };
 
 // One line per window kind.
 const WindowKind windowKinds[] = {
-    {"message", showMessageWindow},
-    {"exception", showExceptionWindow},
-    {"missing-runtime", showMissingRuntimeWindow},
-    {"splash", showSplashWindow},
+    {"message", showMessageWindow, nullptr},
+    {"exception", showExceptionWindow, nullptr},
+    {"missing-runtime", showMissingRuntimeWindow, nullptr},
+    {"splash", nullptr, showSplashWindow},
 };
 
-WindowKindFunction findWindowKind(std::string_view name) {
+const WindowKind* findWindowKind(std::string_view name) {
     for (const WindowKind& kind : windowKinds)
         if (kind.name == name)
-            return kind.show;
+            return &kind;
     return nullptr;
 }
 
@@ -45,10 +47,7 @@ void endWhenChannelCloses(int channel) {
     }).detach();
 }
 
-WindowMessage showWindow(const WindowMessage& request, int channel) {
-    WindowKindFunction show = findWindowKind(request.kind);
-    if (!show)
-        return failedWindowAnswer("unknown window kind: " + request.kind);
+WindowMessage showGtkWindow(WindowKindFunction show, const WindowMessage& request, int channel) {
     GtkApi gtk;
     std::string reason;
     if (!loadGtkApi(gtk, reason))
@@ -60,6 +59,16 @@ WindowMessage showWindow(const WindowMessage& request, int channel) {
         return failedWindowAnswer("GTK 3 could not open the display");
     endWhenChannelCloses(channel);
     return show(gtk, request);
+}
+
+WindowMessage showWindow(const WindowMessage& request, int channel) {
+    const WindowKind* kind = findWindowKind(request.kind);
+    if (!kind)
+        return failedWindowAnswer("unknown window kind: " + request.kind);
+    if (kind->show)
+        return showGtkWindow(kind->show, request, channel);
+    endWhenChannelCloses(channel);
+    return kind->showPlain(request);
 }
 
 } // namespace

@@ -4,6 +4,7 @@ ImageMagick (JPEG, GIF, ICO and the rest), and the screen of an X display read b
 import os
 import struct
 import subprocess
+import time
 import zlib
 
 BACKDROP = (32, 64, 160)
@@ -139,10 +140,21 @@ def mismatches(screen, left, top, width, height, pixel, tolerance=0, backdrop=BA
     return wrong
 
 
-def start_backdrop(display, size):
-    """A plain window of the backdrop colour over the whole screen, under later windows."""
+def start_backdrop(display, size, timeout=30):
+    """A plain window of the backdrop colour over the whole screen, under later windows: it is
+    on the screen when this returns, so a window that shows soon after cannot end up below it."""
     colour = "#%02x%02x%02x" % BACKDROP
-    return subprocess.Popen(["xmessage", "-bg", colour, "-geometry",
-                             "%dx%d+0+0" % size, "-buttons", "", " "],
-                            env={"DISPLAY": display, "PATH": "/usr/bin:/bin"},
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    environment = {"DISPLAY": display, "PATH": "/usr/bin:/bin"}
+    backdrop = subprocess.Popen(["xmessage", "-bg", colour, "-geometry",
+                                 "%dx%d+0+0" % size, "-buttons", "", " "],
+                                env=environment, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+    deadline = time.monotonic() + timeout
+    while not subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", "xmessage"],
+                             env=environment, capture_output=True).stdout:
+        if backdrop.poll() is not None or time.monotonic() > deadline:
+            backdrop.kill()
+            backdrop.wait()
+            raise RuntimeError("the backdrop window did not show")
+        time.sleep(0.05)
+    return backdrop

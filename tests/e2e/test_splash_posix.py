@@ -4,9 +4,11 @@ suppresses it, and the runtime's own splash library that the Java program then s
 
 import os
 import shutil
+import struct
 import threading
 import time
 import unittest
+import zlib
 
 import splash_pictures as pictures
 from java_app import ProbeApp, jdk_home
@@ -46,8 +48,11 @@ class SplashOnLinux(unittest.TestCase):
     def picture(self, name, width, height, alpha_corners=False):
         return pictures.make_picture(self.folder, name, width, height, alpha_corners)
 
-    def probe(self, picture, prefer_native=None, runtime=None, application_section=""):
+    def probe(self, picture, prefer_native=None, runtime=None, application_section="",
+              shadow=None):
         display = "[Display]\nSplash Screen=%s\n" % picture
+        if shadow is not None:
+            display += "Splash Screen Shadow=%s\n" % shadow
         if prefer_native is not None:
             display += "Preffer Native Splash Screen=%s\n" % prefer_native
         app = ProbeApp("probe.Splash", runtime=runtime,
@@ -93,8 +98,8 @@ class SplashOnLinux(unittest.TestCase):
                 path, pixel = self.picture(name, width, height, alpha_corners=alpha)
                 app = self.probe(path)
                 backdrop = pictures.start_backdrop(self.display.name, SCREEN)
+                self.start(app)
                 try:
-                    self.start(app)
                     window = self.wait_for_window()
                     self.assertIsNotNone(window, "no splash window")
                     left, top = (SCREEN[0] - width) // 2, (SCREEN[1] - height) // 2
@@ -107,13 +112,61 @@ class SplashOnLinux(unittest.TestCase):
                                   self.display.properties(window, "_NET_WM_WINDOW_TYPE"))
                     self.assertIn("_NET_WM_STATE_SKIP_TASKBAR",
                                   self.display.properties(window, "_NET_WM_STATE"))
-                    result = self.finish(app)
                 finally:
+                    result = self.finish(app)
                     backdrop.kill()
                     backdrop.wait()
                 self.assertEqual(result.exit_code, 0, result.stderr)
                 self.assertEqual(app.lines(), ["native splash=false"])
                 self.assertEqual(self.splash_windows(), [])
+
+    def check_blending(self, shadow, left, top, width, height, pixel):
+        """The screen where the picture is blended with the backdrop, with or without its shadow
+        (which also shows through the picture's half-transparent band)."""
+        screen = pictures.Screen(self.display.name, keep=os.path.join(
+            self.folder, "blend-%s.shot.png" % shadow))
+        self.assertEqual(pictures.mismatches(screen, left, top, width, height, pixel), [])
+        self.assertEqual(screen.pixel(left - 10, top - 10), pictures.BACKDROP)
+        below = screen.pixel(left + width // 2, top + height + 3)
+        if shadow:
+            # Darker than the backdrop, yet not black: a soft shadow.
+            self.assertTrue(0 < below[2] < pictures.BACKDROP[2], below)
+            self.assertLess(sum(below), sum(pictures.BACKDROP) - 30)
+            return
+        self.assertEqual(below, pictures.BACKDROP)
+        # Half transparent over the backdrop: the band across the middle, lower left quarter.
+        band = tuple(round((c * 128 + b * 127) / 255)
+                     for c, b in zip(pixel(width // 4, height // 2)[:3], pictures.BACKDROP))
+        blended = screen.pixel(left + width // 4, top + height // 2)
+        self.assertTrue(all(abs(a - b) <= 3 for a, b in zip(blended, band)), (blended, band))
+
+    def test_a_compositing_display_blends_the_picture_over_its_shadow(self):
+        width, height, margin = 300, 200, 12
+        path, pixel = self.picture("blend.png", width, height, alpha_corners=True)
+        left, top = (SCREEN[0] - width) // 2, (SCREEN[1] - height) // 2
+        manager = self.display.start_compositing_manager()
+        backdrop = pictures.start_backdrop(self.display.name, SCREEN)
+        try:
+            for shadow, margin_used in (("true", margin), ("True", 0)):
+                with self.subTest(shadow=shadow):
+                    app = self.probe(path, shadow=shadow)
+                    self.start(app)
+                    try:
+                        window = self.wait_for_window()
+                        self.assertIsNotNone(window, "no splash window")
+                        self.assertEqual(self.display.geometry(window),
+                                         (left - margin_used, top - margin_used,
+                                          width + 2 * margin_used, height + 2 * margin_used))
+                        self.assertIn("Depth: 32", self.display.run(
+                            "xwininfo", "-id", window, text=True).stdout)
+                        self.check_blending(shadow == "true", left, top, width, height, pixel)
+                    finally:
+                        result = self.finish(app)
+                    self.assertEqual(result.exit_code, 0)
+        finally:
+            for process in (backdrop, manager):
+                process.kill()
+                process.wait()
 
     def test_closed_when_main_ends_even_while_other_threads_run_and_on_system_exit(self):
         path, _ = self.picture("small.png", 40, 30)
@@ -154,8 +207,18 @@ class SplashOnLinux(unittest.TestCase):
         open(empty, "wb").close()
         with open(broken, "wb") as f:
             f.write(b"\x89PNG\r\n\x1a\n" + b"\0" * 64)
+        # A small file whose header claims 100000 by 100000 pixels (40 GB decoded).
+        huge = os.path.join(self.folder, "huge.png")
+        pictures.write_png(huge, 1, 1, lambda x, y: (0, 0, 0, 255))
+        with open(huge, "r+b") as f:
+            header = bytearray(f.read())
+            header[16:24] = struct.pack(">II", 100000, 100000)
+            header[29:33] = struct.pack(">I", zlib.crc32(bytes(header[12:29])) & 0xFFFFFFFF)
+            f.seek(0)
+            f.write(header)
         cases = [(path, ["-nosplash"]), (path, ["/nosplash"]),
-                 (os.path.join(self.folder, "missing.png"), []), (empty, []), (broken, [])]
+                 (os.path.join(self.folder, "missing.png"), []), (empty, []), (broken, []),
+                 (huge, [])]
         for picture, extra in cases:
             with self.subTest(picture=os.path.basename(picture), extra=extra):
                 app = self.probe(picture)

@@ -88,6 +88,20 @@ class XvfbDisplay:
     def screenshot(self, path):
         self.run("import", "-window", "root", path, check=True)
 
+    def start_compositing_manager(self, timeout=30):
+        """xcompmgr on this display, once it owns the compositing selection; the caller kills
+        it. Windows with an alpha channel are then blended with what lies below them."""
+        manager = subprocess.Popen(["xcompmgr"], env={**os.environ, "DISPLAY": self.name},
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + timeout
+        while not _has_selection_owner(self.name, b"_NET_WM_CM_S0"):
+            if manager.poll() is not None or time.monotonic() > deadline:
+                manager.kill()
+                manager.wait()
+                raise RuntimeError("xcompmgr did not start")
+            time.sleep(0.05)
+        return manager
+
 
 class _ClientMessage(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
@@ -100,7 +114,8 @@ class _Event(ctypes.Union):
     _fields_ = [("message", _ClientMessage), ("pad", ctypes.c_long * 24)]
 
 
-def _send_delete_window(display_name, window):
+def _open(display_name):
+    """libX11 with the functions used here typed, and a connection to the display."""
     x11 = ctypes.CDLL("libX11.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -108,10 +123,24 @@ def _send_delete_window(display_name, window):
     x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
     x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                                ctypes.c_void_p]
+    x11.XGetSelectionOwner.restype = ctypes.c_ulong
+    x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
     x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     display = x11.XOpenDisplay(display_name.encode())
     if not display:
         raise RuntimeError("cannot open display " + display_name)
+    return x11, display
+
+
+def _has_selection_owner(display_name, selection):
+    x11, display = _open(display_name)
+    owner = x11.XGetSelectionOwner(display, x11.XInternAtom(display, selection, 0))
+    x11.XCloseDisplay(display)
+    return owner != 0
+
+
+def _send_delete_window(display_name, window):
+    x11, display = _open(display_name)
     event = _Event()
     event.message.type = 33  # ClientMessage
     event.message.window = window
