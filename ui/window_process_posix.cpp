@@ -1,5 +1,6 @@
 #include "ui/window_process.h"
 
+#include "support/spawn_posix.h"
 #include "ui/window_host.h"
 
 #include <cerrno>
@@ -7,9 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -17,8 +16,6 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -36,67 +33,15 @@ bool namesDisplay(const char* name) {
     return value && *value;
 }
 
-// This process's environment with the mark added (and any inherited one left out).
-std::vector<std::string> windowProcessEnvironment() {
-    const std::string prefix = std::string(windowProcessMark) + "=";
-    std::vector<std::string> entries;
-    for (char** entry = environ; entry && *entry; ++entry)
-        if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0)
-            entries.emplace_back(*entry);
-    entries.push_back(prefix + windowProcessMarkValue);
-    return entries;
-}
-
-struct SpawnActions {
-    posix_spawn_file_actions_t actions;
-    SpawnActions() { posix_spawn_file_actions_init(&actions); }
-    ~SpawnActions() { posix_spawn_file_actions_destroy(&actions); }
-    SpawnActions(const SpawnActions&) = delete;
-    SpawnActions& operator=(const SpawnActions&) = delete;
-};
-
-// The Java VM blocks and handles signals in its own way; the window process starts with none
-// blocked and every signal at its default.
-struct SpawnAttributes {
-    posix_spawnattr_t attributes;
-    SpawnAttributes() { posix_spawnattr_init(&attributes); }
-    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes); }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-
-    bool resetSignals() {
-        sigset_t none, all;
-        sigemptyset(&none);
-        sigfillset(&all);
-        return posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
-               posix_spawnattr_setsigdefault(&attributes, &all) == 0 &&
-               posix_spawnattr_setflags(&attributes,
-                                        POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
-    }
-};
-
 // Starts this executable again with its end of the channel as standard input and standard
 // output discarded; the process id, or -1.
 pid_t spawnWindowProcess(int childChannel) {
-    SpawnActions spawn;
-    SpawnAttributes attributes;
-    if (!attributes.resetSignals() ||
-        posix_spawn_file_actions_adddup2(&spawn.actions, childChannel, STDIN_FILENO) != 0 ||
-        posix_spawn_file_actions_addopen(&spawn.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0) !=
-            0)
-        return -1;
-    std::vector<std::string> environment = windowProcessEnvironment();
-    std::vector<char*> envp;
-    for (std::string& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    char program[] = "/proc/self/exe";
-    char* argv[] = {program, nullptr};
-    pid_t processId = -1;
-    if (posix_spawn(&processId, program, &spawn.actions, &attributes.attributes, argv,
-                    envp.data()) != 0)
-        return -1;
-    return processId;
+    SpawnRequest request;
+    request.arguments = {"/proc/self/exe"};
+    request.environment = environmentWith(windowProcessMark, windowProcessMarkValue);
+    request.standardInput = childChannel;
+    request.keepStandardError = true;
+    return spawnProcess(request);
 }
 
 // Whether the process has ended (and is reaped) within the given time.

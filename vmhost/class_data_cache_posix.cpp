@@ -6,6 +6,7 @@
 
 #include "launch/process_environment.h"
 #include "support/paths.h"
+#include "support/spawn_posix.h"
 #include "support/unique_resource.h"
 #include "vmhost/class_path.h"
 
@@ -14,16 +15,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -121,19 +118,19 @@ class PosixClassDataFiles : public ClassDataFiles {
     }
 
     bool startJob(const std::string& jobFile) override {
-        std::vector<std::string> environment = markedEnvironment(jobFile);
-        std::vector<char*> environmentPointers = pointersTo(environment);
-        std::string self = "/proc/self/exe";
-        std::vector<char*> arguments{self.data(), nullptr};
+        SpawnRequest request;
+        request.arguments = {"/proc/self/exe"};
+        request.environment = environmentWith(jobMark, jobFile);
+        request.newSession = true;
         // Not waited for: the launcher ends right after, and the job, in a session of its
         // own, then belongs to init.
-        return spawn(self, arguments, environmentPointers.data(), true) > 0;
+        return spawnProcess(request) > 0;
     }
 
     int run(const std::vector<std::string>& command) override {
-        std::vector<std::string> copy = command;
-        std::vector<char*> arguments = pointersTo(copy);
-        pid_t process = spawn(copy[0], arguments, environ, false);
+        SpawnRequest request;
+        request.arguments = command;
+        pid_t process = spawnProcess(request);
         int status = 0;
         if (process <= 0 || waitpid(process, &status, 0) != process || !WIFEXITED(status))
             return -1;
@@ -147,52 +144,6 @@ class PosixClassDataFiles : public ClassDataFiles {
     }
 
     char separator() override { return '/'; }
-
-  private:
-    static std::vector<char*> pointersTo(std::vector<std::string>& texts) {
-        std::vector<char*> pointers;
-        for (std::string& text : texts)
-            pointers.push_back(text.data());
-        pointers.push_back(nullptr);
-        return pointers;
-    }
-
-    static std::vector<std::string> markedEnvironment(const std::string& jobFile) {
-        const std::string prefix = std::string(jobMark) + "=";
-        std::vector<std::string> entries;
-        for (char** entry = environ; entry && *entry; ++entry)
-            if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0)
-                entries.emplace_back(*entry);
-        entries.push_back(prefix + jobFile);
-        return entries;
-    }
-
-    // Standard input and output go to /dev/null; signals at their defaults (the Java VM
-    // blocks some); with newSession, a session of its own, away from the terminal.
-    static pid_t spawn(const std::string& program, std::vector<char*>& arguments,
-                       char** environment, bool newSession) {
-        posix_spawn_file_actions_t actions;
-        posix_spawnattr_t attributes;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attributes);
-        for (int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
-            posix_spawn_file_actions_addopen(&actions, descriptor, "/dev/null", O_RDWR, 0);
-        sigset_t none, all;
-        sigemptyset(&none);
-        sigfillset(&all);
-        posix_spawnattr_setsigmask(&attributes, &none);
-        posix_spawnattr_setsigdefault(&attributes, &all);
-        short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-        posix_spawnattr_setflags(
-            &attributes, newSession ? static_cast<short>(flags | POSIX_SPAWN_SETSID) : flags);
-        pid_t process = -1;
-        if (posix_spawn(&process, program.c_str(), &actions, &attributes, arguments.data(),
-                        environment) != 0)
-            process = -1;
-        posix_spawnattr_destroy(&attributes);
-        posix_spawn_file_actions_destroy(&actions);
-        return process;
-    }
 };
 
 } // namespace
