@@ -71,15 +71,15 @@ def report(table, top):
         row.append(sum(v for s, v in sizes.items() if s not in SECTIONS))
         rows.append((sum(row), name, row))
     rows.sort(reverse=True)
-    print("%-44s %8s " % ("file", "total") + " ".join("%8s" % c for c in columns))
+    print("%-56s %8s " % ("file", "total") + " ".join("%8s" % c for c in columns))
     totals = [0] * len(columns)
     for total, name, row in rows:
         totals = [a + b for a, b in zip(totals, row)]
     for total, name, row in rows[:top]:
-        print("%-44s %8d " % (name[-44:], total) + " ".join("%8d" % v for v in row))
+        print("%-56s %8d " % (name[-56:], total) + " ".join("%8d" % v for v in row))
     if len(rows) > top:
         print("... %d more" % (len(rows) - top))
-    print("%-44s %8d " % ("all", sum(totals)) + " ".join("%8d" % v for v in totals))
+    print("%-56s %8d " % ("all", sum(totals)) + " ".join("%8d" % v for v in totals))
 
 
 def main():
