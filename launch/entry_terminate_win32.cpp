@@ -12,9 +12,7 @@
 
 #ifdef __GLIBCXX__
 #include <bits/functexcept.h>
-#endif
 
-#ifdef __GLIBCXX__
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
     std::fputs("terminate called: the launcher ends\n", stderr);
