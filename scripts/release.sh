@@ -9,7 +9,8 @@
 #       -DLAUNCHER_VERSION=1.2.3 -DLAUNCHER_BUILT_IN_SETTINGS=...]
 #
 # The -D options brand both Windows executables (icon group and version record of every
-# language) and name the archives. Builds go to build-release/ unless --build says otherwise.
+# language) and name the archives. Builds go to build-release/ unless --build says otherwise;
+# scripts/size_report.py sums the link map each tree keeps (launcher.map) per file and section.
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"
 build="$source_dir/build-release"

@@ -2,7 +2,7 @@
 
 #include "support/paths.h"
 
-#include <cstdio>
+#include <cmath>
 
 namespace {
 
@@ -44,6 +44,17 @@ void startTrace(const std::string& executablePath) {
         traceLine("trace of " + executablePath);
 }
 
+std::string traceStamp(double milliseconds) {
+    // Whole microseconds, written by hand: printf would link a floating-point formatter.
+    long long micros = std::llround(std::fmax(milliseconds, 0.0) * 1000.0);
+    std::string fraction = std::to_string(micros % 1000);
+    std::string number =
+        std::to_string(micros / 1000) + "." + std::string(3 - fraction.size(), '0') + fraction;
+    if (number.size() < 10)
+        number.insert(0, 10 - number.size(), ' ');
+    return "[" + number + " ms] ";
+}
+
 bool isTracing() {
     return tracing;
 }
@@ -51,10 +62,8 @@ bool isTracing() {
 void traceLine(const std::string& line) {
     if (!tracing)
         return;
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "[%10.3f ms] ", millisecondsSinceProcessStart());
     // A trace that fails once is given up, so a full disk costs one failed write, not many.
-    if (!writeTraceOutput(stamp + line + "\n"))
+    if (!writeTraceOutput(traceStamp(millisecondsSinceProcessStart()) + line + "\n"))
         stopTrace();
 }
 

@@ -19,6 +19,9 @@ bool isTracing();
 void traceLine(const std::string& line);
 // Writes and closes the trace; later lines are dropped.
 void stopTrace();
+// The start of a line: "[", the milliseconds with three decimals right-aligned in ten
+// places, " ms] ".
+std::string traceStamp(double milliseconds);
 
 // The OS side.
 struct TraceTarget {

@@ -4,7 +4,6 @@
 #include "support/trace.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -67,9 +66,12 @@ class NameHash {
         value_ *= 0x100000001b3u;
     }
     void add(uint64_t number) { add(std::to_string(number)); }
+    // Sixteen lowercase digits, written by hand: printf would link a formatter of its own.
     std::string hex() const {
-        char text[17];
-        std::snprintf(text, sizeof(text), "%016llx", static_cast<unsigned long long>(value_));
+        std::string text(16, '0');
+        uint64_t rest = value_;
+        for (size_t i = text.size(); i-- > 0; rest >>= 4)
+            text[i] = "0123456789abcdef"[rest & 0xf];
         return text;
     }
 

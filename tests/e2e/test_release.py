@@ -9,6 +9,7 @@ import re
 import shutil
 import struct
 import subprocess
+import sys
 import tarfile
 import tempfile
 import unittest
@@ -29,7 +30,8 @@ WINDOWS = [("launcher.exe", 0x8664, "amd64", "launcher.exe"),
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
                "ole32.dll", "oleaut32.dll", "comctl32.dll", "msvcrt.dll", "msimg32.dll",
                "windowscodecs.dll"}
-MAX_X64_SIZE = 500 * 1024
+# Stripped sizes with every feature in (bench/README.md, "Size of the executables").
+MAX_SIZES = {"launcher.exe": 400 * 1024, "launcher-x86.exe": 420 * 1024}
 
 
 def dist(name):
@@ -109,8 +111,27 @@ class ReleaseFiles(unittest.TestCase):
             with self.subTest(name=name):
                 self.assertEqual(pe_facts(dist(name)), (machine, 2, 0))  # 2: GUI subsystem
                 self.assertLessEqual(imported_dlls(dist(name)), SYSTEM_DLLS)
-            print("%s: %d bytes" % (name, os.path.getsize(dist(name))))
-        self.assertLessEqual(os.path.getsize(dist("launcher.exe")), MAX_X64_SIZE)
+                print("%s: %d bytes" % (name, os.path.getsize(dist(name))))
+                self.assertLessEqual(os.path.getsize(dist(name)), MAX_SIZES[name])
+
+    def test_size_report_accounts_for_the_sections_of_both_windows_executables(self):
+        sys.path.insert(0, os.path.join(harness.source_dir(), "scripts"))
+        import size_report
+        for tree, name in (("windows-x64", "launcher.exe"), ("windows-x86", "launcher-x86.exe")):
+            with open(os.path.join(os.path.dirname(DIST), tree, "launcher.map")) as f:
+                report = size_report.parse(f, members=False)
+            dump = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", dist(name)],
+                                  capture_output=True, text=True, check=True).stdout
+            sections = {m.group(1): int(m.group(2), 16)
+                        for m in re.finditer(r"^\s*\d+ (\.\w+)\s+([0-9a-f]+)", dump, re.M)}
+            for section in (".text", ".rdata", ".rsrc"):
+                with self.subTest(name=name, section=section):
+                    summed = sum(sizes[section] for sizes in report.values())
+                    # Only the alignment between input sections is not in the map's sum.
+                    self.assertLessEqual(summed, sections[section])
+                    self.assertGreater(summed, 0.99 * sections[section])
+            self.assertEqual(sum(sizes[".rsrc"] for sizes in report.values()),
+                             sum(report["launcher_resources"].values()))
 
     def test_linux_launcher_is_a_stripped_x86_64_program(self):
         header = subprocess.run(["readelf", "-h", "-S", dist("launcher")], capture_output=True,

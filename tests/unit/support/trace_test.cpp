@@ -33,4 +33,19 @@ TEST(TraceTarget, FollowsTheSettingAndWhetherThereIsStandardError) {
     }
 }
 
+TEST(TraceStamp, RoundsToMicrosecondsRightAlignedInTenPlaces) {
+    struct Case {
+        double milliseconds;
+        const char* stamp;
+    } cases[] = {
+        {0.0, "[     0.000 ms] "},          {12.3456, "[    12.346 ms] "},
+        {0.0004, "[     0.000 ms] "},       {999.9996, "[  1000.000 ms] "},
+        {5.07, "[     5.070 ms] "},         {123456.5, "[123456.500 ms] "},
+        {1234567.891, "[1234567.891 ms] "}, // wider than ten places: not cut
+        {-1.0, "[     0.000 ms] "},         // a clock that steps back counts as the start
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(traceStamp(c.milliseconds), c.stamp) << c.milliseconds;
+}
+
 } // namespace

@@ -469,6 +469,10 @@ TEST(ClassDataCache, EachApplicationHasAFolderOfItsOwn) {
     EXPECT_NE(applicationFolderName("/opt/a/Tool.ini", false).substr(9),
               applicationFolderName("/opt/a/tool.ini", false).substr(9));
     EXPECT_EQ(applicationFolderName("/opt/日本/", false).substr(0, 4), "app-");
+    // The names are folders on disk: the same path keeps its name from one version to the
+    // next (FNV-1a of the path, sixteen lowercase digits with leading zeros).
+    EXPECT_EQ(applicationFolderName("/opt/a/tool.ini", false), "tool.ini-b864367c1304dd5f");
+    EXPECT_EQ(applicationFolderName("/opt/149/tool.ini", false), "tool.ini-00ae086b7b92a1c8");
 
     uint64_t size = 0;
     EXPECT_TRUE(parseArchiveFileName(archiveFileName("k1", 123), "k1", size));
