@@ -2,6 +2,8 @@
 fake/SingleVoid keep main running until a stop file exists and record each request that reaches
 secondaryMain (see tests/tools/fake_jvm_win32.cpp)."""
 
+import os
+import time
 import unittest
 from concurrent.futures import ThreadPoolExecutor
 
@@ -9,6 +11,7 @@ from harness import run_windows, to_windows_path, wait_until, windows_build_path
 from test_vm_windows import FakeVmApp
 
 FAILURE = 4294967295  # exit code -1
+PROBE = to_windows_path(windows_build_path("tests", "tools", "instance_block_probe.exe"))
 
 
 class Primary:
@@ -20,6 +23,7 @@ class Primary:
                     "FAKE_JVM_EXIT": str(exit_code)}
         self.pool = ThreadPoolExecutor(max_workers=40)
         self.first = None
+        self.test = test
         test.addCleanup(self.app.remove)
         test.addCleanup(self.pool.shutdown)
         test.addCleanup(lambda: open(self.stop, "w").close())
@@ -45,12 +49,36 @@ class Primary:
         open(self.stop, "w").close()
         return self.first.result(timeout=120).exit_code
 
+    def name(self):
+        return to_windows_path(self.app.app.path).replace("\\", "_")
+
     def block(self):
         """What another process sees of the shared block, as a dictionary."""
-        name = to_windows_path(self.app.app.path).replace("\\", "_")
-        probe = to_windows_path(windows_build_path("tests", "tools", "instance_block_probe.exe"))
-        output = run_windows('"%s" "%s"' % (probe, name)).stdout
+        output = run_windows('"%s" "%s"' % (PROBE, self.name())).stdout
         return dict(line.split("=", 1) for line in output.splitlines() if "=" in line)
+
+    def hold(self, what):
+        """A process that keeps the block ("hold-block") or the request lock ("hold-lock")
+        against the protocol; returns a function that lets it go and waits for its end."""
+        ready, stop = self.app.app.file(what + ".ready"), self.app.app.file(what + ".stop")
+        holder = self.pool.submit(run_windows, '"%s" "%s" %s "%s" "%s"' % (
+            PROBE, self.name(), what, to_windows_path(ready), to_windows_path(stop)))
+        self.wait_until(lambda: os.path.exists(ready) or holder.done())
+        self.test.assertFalse(holder.done(), holder.done() and holder.result().exit_code)
+
+        def release():
+            open(stop, "w").close()
+            return holder.result(timeout=60).exit_code
+        return release
+
+    def timed_later(self, args):
+        """A later start's exit code and the seconds it spent between its last two trace lines
+        (the settings read, and its end): its own waiting, without Wine's process start."""
+        trace = self.app.app.file("trace-%d.txt" % time.monotonic_ns())
+        code = self.app.run(args, dict(self.env, JL_TRACE=to_windows_path(trace))).exit_code
+        with open(trace, encoding="utf-8") as f:
+            stamps = [float(line[1:].split("ms]")[0]) for line in f.read().splitlines()]
+        return code, (stamps[-1] - stamps[-2]) / 1000
 
 
 def bracketed(args):
@@ -115,6 +143,28 @@ class SingleInstanceUnderWine(unittest.TestCase):
         results = list(primary.pool.map(primary.later, requests))
         self.assertEqual(results, list(range(1, 13)))
         self.assertEqual(sorted(primary.requests()), sorted(map(bracketed, requests)))
+        self.assertEqual(primary.finish(), 0)
+
+
+    def test_a_start_never_waits_unbounded_on_a_process_outside_the_protocol(self):
+        primary = Primary(self)
+        # A block that no listener ever fills in: the start gives up after about 5 s.
+        release = primary.hold("hold-block")
+        code, seconds = primary.timed_later(["x"])
+        self.assertEqual(code, FAILURE)
+        self.assertTrue(4.9 <= seconds < 30, seconds)
+        self.assertEqual(release(), 0)
+
+        # A running first start whose request lock another process keeps: -1 after about 10 s.
+        primary.start()
+        release = primary.hold("hold-lock")
+        code, seconds = primary.timed_later(["answer=7"])
+        self.assertEqual(code, FAILURE)
+        self.assertTrue(9.9 <= seconds < 40, seconds)
+        self.assertEqual(primary.requests(), [])
+        # Once the lock is free, later starts are handed over again.
+        self.assertEqual(release(), 0)
+        self.assertEqual(primary.later(["answer=7"]), 7)
         self.assertEqual(primary.finish(), 0)
 
 
