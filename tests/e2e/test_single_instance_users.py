@@ -28,6 +28,7 @@ def create_account(test):
     if created.returncode != 0:
         test.skipTest("useradd cannot create a test account here: " + created.stderr.strip())
     test.addCleanup(subprocess.run, ["userdel", name], capture_output=True)
+    test.addCleanup(shutil.rmtree, "/tmp/hsperfdata_" + name, ignore_errors=True)
     return pwd.getpwnam(name)
 
 
