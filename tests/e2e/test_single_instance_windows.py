@@ -23,7 +23,6 @@ class Primary:
                     "FAKE_JVM_EXIT": str(exit_code)}
         self.pool = ThreadPoolExecutor(max_workers=40)
         self.first = None
-        self.test = test
         test.addCleanup(self.app.remove)
         test.addCleanup(self.pool.shutdown)
         test.addCleanup(lambda: open(self.stop, "w").close())
@@ -59,25 +58,20 @@ class Primary:
 
     def hold(self, what):
         """A process that keeps the block ("hold-block") or the request lock ("hold-lock")
-        against the protocol; returns a function that lets it go and waits for its end."""
-        ready, stop = self.app.app.file(what + ".ready"), self.app.app.file(what + ".stop")
-        holder = self.pool.submit(run_windows, '"%s" "%s" %s "%s" "%s"' % (
-            PROBE, self.name(), what, to_windows_path(ready), to_windows_path(stop)))
-        self.wait_until(lambda: os.path.exists(ready) or holder.done())
-        self.test.assertFalse(holder.done(), holder.done() and holder.result().exit_code)
-
-        def release():
-            open(stop, "w").close()
-            return holder.result(timeout=60).exit_code
-        return release
+        against the protocol, until the file <what>.stop exists."""
+        ready, stop = (to_windows_path(self.app.app.file(what + e)) for e in (".ready", ".stop"))
+        holder = self.pool.submit(run_windows, " ".join('"%s"' % a for a in (
+            PROBE, self.name(), what, ready, stop)))
+        self.wait_until(lambda: os.path.exists(self.app.app.file(what + ".ready")))
+        return holder
 
     def timed_later(self, args):
-        """A later start's exit code and the seconds it spent between its last two trace lines
-        (the settings read, and its end): its own waiting, without Wine's process start."""
+        """The exit code of a later start and the seconds between its last two trace lines
+        (settings read, end): its own waiting, without Wine's process start."""
         trace = self.app.app.file("trace-%d.txt" % time.monotonic_ns())
         code = self.app.run(args, dict(self.env, JL_TRACE=to_windows_path(trace))).exit_code
         with open(trace, encoding="utf-8") as f:
-            stamps = [float(line[1:].split("ms]")[0]) for line in f.read().splitlines()]
+            stamps = [float(line[1:].split("ms]")[0]) for line in f]
         return code, (stamps[-1] - stamps[-2]) / 1000
 
 
@@ -148,22 +142,19 @@ class SingleInstanceUnderWine(unittest.TestCase):
 
     def test_a_start_never_waits_unbounded_on_a_process_outside_the_protocol(self):
         primary = Primary(self)
-        # A block that no listener ever fills in: the start gives up after about 5 s.
-        release = primary.hold("hold-block")
-        code, seconds = primary.timed_later(["x"])
-        self.assertEqual(code, FAILURE)
-        self.assertTrue(4.9 <= seconds < 30, seconds)
-        self.assertEqual(release(), 0)
-
-        # A running first start whose request lock another process keeps: -1 after about 10 s.
-        primary.start()
-        release = primary.hold("hold-lock")
-        code, seconds = primary.timed_later(["answer=7"])
-        self.assertEqual(code, FAILURE)
-        self.assertTrue(9.9 <= seconds < 40, seconds)
-        self.assertEqual(primary.requests(), [])
+        # A block that no listener ever fills in: -1 after about 5 s. Then a first start whose
+        # request lock another process keeps: -1 after about 10 s.
+        for what, bounds in (("hold-block", (4.9, 30)), ("hold-lock", (9.9, 40))):
+            if what == "hold-lock":
+                primary.start()
+            holder = primary.hold(what)
+            code, seconds = primary.timed_later(["answer=7"])
+            self.assertEqual(code, FAILURE)
+            self.assertTrue(bounds[0] <= seconds < bounds[1], (what, seconds))
+            open(primary.app.app.file(what + ".stop"), "w").close()
+            self.assertEqual(holder.result(timeout=60).exit_code, 0)
         # Once the lock is free, later starts are handed over again.
-        self.assertEqual(release(), 0)
+        self.assertEqual(primary.requests(), [])
         self.assertEqual(primary.later(["answer=7"]), 7)
         self.assertEqual(primary.finish(), 0)
 
