@@ -38,13 +38,14 @@ class User:
             test.skipTest("useradd cannot create a test account here: " + made.stderr)
         test.addCleanup(subprocess.run, ["userdel", name])
         test.addCleanup(shutil.rmtree, "/tmp/hsperfdata_" + name, ignore_errors=True)
-        self.account, self.tool, self.running = pwd.getpwnam(name), tool, []
+        self.account, self.tool, self.running, self.spawned = pwd.getpwnam(name), tool, [], []
         self.home = self.make(os.path.join(root, name))
         self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "ASAN_OPTIONS": "detect_leaks=0",
                     "JL_TRACE": self.file("trace")}
         if runtime_dir:
             self.env["XDG_RUNTIME_DIR"] = self.make(self.file("run"))
-        test.addCleanup(lambda: [p.kill() for p in self.running])
+        # userdel refuses an account that still has processes.
+        test.addCleanup(lambda: [(p.kill(), p.communicate()) for p in self.spawned])
 
     def make(self, folder):
         os.mkdir(folder, 0o700)
@@ -55,9 +56,10 @@ class User:
         return os.path.join(self.home, name)
 
     def spawn(self, argv):
-        return subprocess.Popen(argv, cwd=self.home, env=self.env, user=self.account.pw_uid,
-                                group=self.account.pw_gid, extra_groups=[],
-                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.spawned.append(subprocess.Popen(
+            argv, cwd=self.home, env=self.env, user=self.account.pw_uid, group=self.account.pw_gid,
+            extra_groups=[], stdout=subprocess.PIPE, stderr=subprocess.STDOUT))
+        return self.spawned[-1]
 
     def start(self, arg):
         """A start whose program runs (main has written its line)."""
