@@ -7,9 +7,7 @@
 
 using namespace instance_block;
 
-namespace {
-
-std::string hashText(const std::string& text) {
+std::string pathHash(const std::string& text) {
     // FNV-1a, 64 bits: stable across runs and builds, which the name must be.
     uint64_t hash = 0xcbf29ce484222325ULL;
     for (unsigned char c : text) {
@@ -22,6 +20,8 @@ std::string hashText(const std::string& text) {
         out[static_cast<size_t>(i)] = digits[hash & 0xF];
     return out;
 }
+
+namespace {
 
 void putUint32(uint8_t* at, uint32_t value) {
     for (int i = 0; i < 4; ++i)
@@ -51,7 +51,7 @@ std::string instanceName(const std::string& executablePath, PathStyle style, siz
     std::replace(name.begin(), name.end(), pathSeparator(style), '_');
     if (name.size() <= maxLength)
         return name;
-    std::string hash = hashText(executablePath);
+    std::string hash = pathHash(executablePath);
     size_t kept = maxLength > hash.size() + 1 ? maxLength - hash.size() - 1 : 0;
     return name.substr(name.size() - kept) + "_" + hash.substr(0, std::min(hash.size(), maxLength));
 }

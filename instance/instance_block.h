@@ -47,6 +47,8 @@ struct BlockHeader {
 // that share their ending still get names of their own.
 std::string instanceName(const std::string& executablePath, PathStyle style,
                          size_t maxLength = std::string::npos);
+// 16 hexadecimal digits of a 64-bit hash of the whole text, the same in every run and build.
+std::string pathHash(const std::string& executablePath);
 
 // The block of a later start's arguments. No arguments travel as one empty argument, since
 // Java programs may rely on args[0]. Nothing when the list does not fit the 1040 bytes.

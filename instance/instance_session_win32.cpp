@@ -3,6 +3,8 @@
 // thread per request delivers it once main has begun. A later start takes the named lock,
 // writes its arguments, posts the request (its thread id, the argument count) and keeps the lock
 // until the listener has copied the block, so simultaneous starts never mix their arguments.
+// Every wait for another process is bounded, so a process outside the protocol that holds the
+// block or the lock makes a later start fail instead of hanging.
 
 #include "instance/instance_session.h"
 
@@ -20,8 +22,11 @@ constexpr int32_t answerFailure = -1;
 // Room for the suffixes of the lock and event names below the limit of object names.
 constexpr size_t maxNameLength = 240;
 // How long a later start waits for a first start that has created the block but does not
-// listen yet.
-constexpr int listenerWaitMilliseconds = 5000;
+// listen yet, measured by the clock (a sleep of 1 ms lasts a whole timer tick).
+constexpr ULONGLONG listenerWaitMilliseconds = 5000;
+// How long a later start waits for the request lock, and then for the listener to copy its
+// arguments; a lock that another process of the session keeps must not stop it for good.
+constexpr DWORD requestWaitMilliseconds = 10000;
 
 struct HandleTraits {
     static HANDLE invalid() { return nullptr; }
@@ -151,23 +156,29 @@ struct InstanceSession::Platform {
 
     // The first start's header, once its listener is listening; false when it never is.
     bool readListeningHeader() {
-        for (int waited = 0; waited < listenerWaitMilliseconds; ++waited) {
+        ULONGLONG deadline = GetTickCount64() + listenerWaitMilliseconds;
+        for (;;) {
             MemoryBarrier();
             header = readHeader(bytes(view));
             if (header.listenerThreadId != 0)
                 return true;
+            if (GetTickCount64() >= deadline)
+                return false;
             Sleep(1);
         }
-        return false;
     }
 
-    // Waits for the object or the first start's end (when its process could be opened); true
-    // for the object.
-    bool waitOrPrimaryEnd(HANDLE object) {
+    enum class Wait { object, primaryEnded, timedOut };
+
+    // Waits for the object, the first start's end (when its process could be opened) or the
+    // time limit.
+    Wait waitOrPrimaryEnd(HANDLE object) {
         HANDLE objects[] = {object, primaryProcess.get()};
         DWORD count = primaryProcess ? 2 : 1;
-        DWORD result = WaitForMultipleObjects(count, objects, FALSE, INFINITE);
-        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
+        DWORD result = WaitForMultipleObjects(count, objects, FALSE, requestWaitMilliseconds);
+        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
+            return Wait::object;
+        return result == WAIT_TIMEOUT ? Wait::timedOut : Wait::primaryEnded;
     }
 
     bool handOver(const std::vector<std::string>& arguments) {
@@ -177,16 +188,18 @@ struct InstanceSession::Platform {
         primaryProcess.reset(
             OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, header.processId));
         // Without the process the request still goes; waitForPrimary then answers 0 at once.
-        if (!waitOrPrimaryEnd(requestLock.get()))
-            return true;
+        // A first start that has ended gives its exit code there.
+        Wait locked = waitOrPrimaryEnd(requestLock.get());
+        if (locked != Wait::object)
+            return locked == Wait::primaryEnded;
         ResetEvent(copied.get());
         writeArguments(bytes(view), *block);
         bool posted = PostThreadMessageW(header.listenerThreadId, header.messageId,
                                          GetCurrentThreadId(), block->count) != FALSE;
-        if (posted)
-            waitOrPrimaryEnd(copied.get());
+        // A listener that does not copy within the limit will not answer either.
+        bool handed = posted && waitOrPrimaryEnd(copied.get()) != Wait::timedOut;
         ReleaseMutex(requestLock.get());
-        return posted;
+        return handed;
     }
 
     // The answer if one is queued for this thread.

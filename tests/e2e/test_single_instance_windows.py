@@ -2,6 +2,8 @@
 fake/SingleVoid keep main running until a stop file exists and record each request that reaches
 secondaryMain (see tests/tools/fake_jvm_win32.cpp)."""
 
+import os
+import time
 import unittest
 from concurrent.futures import ThreadPoolExecutor
 
@@ -9,6 +11,7 @@ from harness import run_windows, to_windows_path, wait_until, windows_build_path
 from test_vm_windows import FakeVmApp
 
 FAILURE = 4294967295  # exit code -1
+PROBE = to_windows_path(windows_build_path("tests", "tools", "instance_block_probe.exe"))
 
 
 class Primary:
@@ -45,12 +48,31 @@ class Primary:
         open(self.stop, "w").close()
         return self.first.result(timeout=120).exit_code
 
+    def name(self):
+        return to_windows_path(self.app.app.path).replace("\\", "_")
+
     def block(self):
         """What another process sees of the shared block, as a dictionary."""
-        name = to_windows_path(self.app.app.path).replace("\\", "_")
-        probe = to_windows_path(windows_build_path("tests", "tools", "instance_block_probe.exe"))
-        output = run_windows('"%s" "%s"' % (probe, name)).stdout
+        output = run_windows('"%s" "%s"' % (PROBE, self.name())).stdout
         return dict(line.split("=", 1) for line in output.splitlines() if "=" in line)
+
+    def hold(self, what):
+        """A process that keeps the block ("hold-block") or the request lock ("hold-lock")
+        against the protocol, until the file <what>.stop exists."""
+        ready, stop = (to_windows_path(self.app.app.file(what + e)) for e in (".ready", ".stop"))
+        holder = self.pool.submit(run_windows, " ".join('"%s"' % a for a in (
+            PROBE, self.name(), what, ready, stop)))
+        self.wait_until(lambda: os.path.exists(self.app.app.file(what + ".ready")))
+        return holder
+
+    def timed_later(self, args):
+        """The exit code of a later start and the seconds between its last two trace lines
+        (settings read, end): its own waiting, without Wine's process start."""
+        trace = self.app.app.file("trace-%d.txt" % time.monotonic_ns())
+        code = self.app.run(args, dict(self.env, JL_TRACE=to_windows_path(trace))).exit_code
+        with open(trace, encoding="utf-8") as f:
+            stamps = [float(line[1:].split("ms]")[0]) for line in f]
+        return code, (stamps[-1] - stamps[-2]) / 1000
 
 
 def bracketed(args):
@@ -115,6 +137,25 @@ class SingleInstanceUnderWine(unittest.TestCase):
         results = list(primary.pool.map(primary.later, requests))
         self.assertEqual(results, list(range(1, 13)))
         self.assertEqual(sorted(primary.requests()), sorted(map(bracketed, requests)))
+        self.assertEqual(primary.finish(), 0)
+
+
+    def test_a_start_never_waits_unbounded_on_a_process_outside_the_protocol(self):
+        primary = Primary(self)
+        # A block that no listener ever fills in: -1 after about 5 s. Then a first start whose
+        # request lock another process keeps: -1 after about 10 s.
+        for what, bounds in (("hold-block", (4.9, 30)), ("hold-lock", (9.9, 40))):
+            if what == "hold-lock":
+                primary.start()
+            holder = primary.hold(what)
+            code, seconds = primary.timed_later(["answer=7"])
+            self.assertEqual(code, FAILURE)
+            self.assertTrue(bounds[0] <= seconds < bounds[1], (what, seconds))
+            open(primary.app.app.file(what + ".stop"), "w").close()
+            self.assertEqual(holder.result(timeout=60).exit_code, 0)
+        # Once the lock is free, later starts are handed over again.
+        self.assertEqual(primary.requests(), [])
+        self.assertEqual(primary.later(["answer=7"]), 7)
         self.assertEqual(primary.finish(), 0)
 
 

@@ -3,6 +3,10 @@
 // this process registers under the same name, whether the main-started event exists, the
 // image path of the process the header names, the argument area's first 64 bytes in hex, and
 // whether the block's second half is all zero.
+//
+// With "hold-block" or "hold-lock" READY STOP after the name it plays a process that does not
+// follow the protocol: it creates the block (without a header) or takes the request lock,
+// creates the file READY and keeps the object until the file STOP exists.
 
 #include <windows.h>
 
@@ -26,9 +30,34 @@ std::string processImage(DWORD id) {
     return found ? std::string(path, size) : std::string();
 }
 
+bool exists(const wchar_t* path) {
+    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+int hold(const std::wstring& name, const std::wstring& what, const wchar_t* ready,
+         const wchar_t* stop) {
+    HANDLE object = nullptr;
+    if (what == L"hold-block")
+        object = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092,
+                                    name.c_str());
+    else if (what == L"hold-lock")
+        object = CreateMutexW(nullptr, FALSE, (name + L"_lock").c_str());
+    // A mutex that exists already is owned only once waited for.
+    if (object == nullptr ||
+        (what == L"hold-lock" && WaitForSingleObject(object, INFINITE) != WAIT_OBJECT_0))
+        return 3;
+    CloseHandle(CreateFileW(ready, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    while (!exists(stop))
+        Sleep(20);
+    CloseHandle(object);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 5)
+        return hold(argv[1], argv[2], argv[3], argv[4]);
     if (argc != 2)
         return 2;
     std::wstring name = argv[1];

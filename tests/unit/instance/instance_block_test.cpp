@@ -11,7 +11,6 @@ namespace {
 TEST(InstanceName, SeparatorsBecomeUnderscoresAndLongNamesEndInAHash) {
     EXPECT_EQ(instanceName("C:\\Apps\\Tool\\tool.exe", PathStyle::windows),
               "C:_Apps_Tool_tool.exe");
-    EXPECT_EQ(instanceName("/opt/app/tool", PathStyle::posix), "_opt_app_tool");
 
     std::string folder = "/" + std::string(150, 'f');
     std::string first = instanceName(folder + "/a/tool", PathStyle::posix, 100);
@@ -20,6 +19,13 @@ TEST(InstanceName, SeparatorsBecomeUnderscoresAndLongNamesEndInAHash) {
     EXPECT_NE(first, second);
     EXPECT_EQ(first, instanceName(folder + "/a/tool", PathStyle::posix, 100));
     EXPECT_NE(first.find("_a_tool_"), std::string::npos); // the name's end stays readable
+}
+
+TEST(PathHash, TellsApartPathsThatFoldingSeparatorsWouldMerge) {
+    EXPECT_NE(pathHash("/coll/x_y/tool"), pathHash("/coll/x/y/tool"));
+    EXPECT_EQ(pathHash("/opt/app/tool"), pathHash("/opt/app/tool"));
+    EXPECT_EQ(pathHash("").size(), 16u);
+    EXPECT_EQ(pathHash(""), "cbf29ce484222325"); // FNV-1a's offset basis: the name never changes
 }
 
 TEST(ArgumentBlock, EncodesEveryArgumentAndDecodesItBack) {
