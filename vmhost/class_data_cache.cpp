@@ -66,7 +66,12 @@ std::string hex(uint64_t value) {
 
 // The number of a text of at most 19 digits; 0 for anything else.
 uint64_t number(const std::string& text) {
-    return allOf(text, digits) && text.size() <= 19 ? std::stoull(text) : 0;
+    uint64_t value = 0;
+    if (text.size() > 19 || !allOf(text, digits))
+        return 0;
+    for (char c : text)
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    return value;
 }
 
 // FNV-1a, 64 bits: a stable hash for names, not a safeguard against forgery.

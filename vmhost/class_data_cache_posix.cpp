@@ -195,8 +195,13 @@ class PosixClassDataFiles : public ClassDataFiles {
     bool processAlive(uint64_t processId) override {
         if (processId == 0 || processId > static_cast<uint64_t>(INT_MAX))
             return false;
-        // Another user's process of that id answers EPERM: it runs.
-        return kill(static_cast<pid_t>(processId), 0) == 0 || errno == EPERM;
+        // Another user's process of that id answers EPERM: it runs. A killed process whose
+        // parent has not collected it yet answers too, but is a zombie in its status.
+        if (kill(static_cast<pid_t>(processId), 0) != 0 && errno != EPERM)
+            return false;
+        std::string status = readText("/proc/" + std::to_string(processId) + "/stat");
+        size_t name = status.rfind(')');
+        return name == std::string::npos || status.compare(name, 3, ") Z") != 0;
     }
 
     uint64_t currentTime() override {
