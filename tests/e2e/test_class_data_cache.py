@@ -440,7 +440,16 @@ class ClassDataCache(unittest.TestCase):
         with open(os.path.join(folder, key + ".making"), "w") as f:
             f.write(str(os.getpid()))
         self.assertEqual(reasons(), ["a build of %s is under way" % key])
+        # A link in the folder's place: the cache neither uses nor cleans what it points to.
+        users = tempfile.mkdtemp(prefix="users-", dir=self.cache)
+        for name in ("mine.jsa", key + "-1-0123456789abcdef.jsa", key + ".1-1.tmp"):
+            with open(os.path.join(users, name), "w") as f:
+                f.write("the user's")
         shutil.rmtree(folder)
+        os.symlink(users, folder)
+        self.assertEqual(reasons(), ["the cache folder %s is a link" % folder])
+        self.assertEqual(len(os.listdir(users)), 3)
+        os.remove(folder)
         with open(folder, "w") as f:
             f.write("a file")
         self.assertEqual(reasons(), ["the cache folder %s is a file" % folder])
