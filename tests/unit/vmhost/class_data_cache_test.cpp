@@ -225,10 +225,8 @@ TEST(ClassDataCache, FeatureReleaseFollowsTheVersionText) {
 
 TEST(ClassDataCache, DatesInTheTraceAreUtcCalendarDates) {
     const std::pair<uint64_t, const char*> cases[] = {
-        {0, "1970-01-01 00:00 UTC"},
-        {951782400, "2000-02-29 00:00 UTC"},
-        {1765280000, "2025-12-09 11:33 UTC"},
-        {4107542399, "2100-02-28 23:59 UTC"},
+        {0, "1970-01-01 00:00 UTC"},          {951782400, "2000-02-29 00:00 UTC"},
+        {1765280000, "2025-12-09 11:33 UTC"}, {4107542399, "2100-02-28 23:59 UTC"},
         {4107542400, "2100-03-01 00:00 UTC"},
     };
     for (const auto& c : cases)
