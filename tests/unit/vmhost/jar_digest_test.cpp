@@ -83,19 +83,4 @@ TEST(JarDigest, FilesThatAreNoZipArchiveHaveNoDigest) {
     }
 }
 
-TEST(JarDigest, TheDigestFollowsTheDirectoryAlone) {
-    uint64_t first = 0;
-    uint64_t sameDirectory = 0;
-    uint64_t otherCrc = 0;
-    ASSERT_TRUE(digestOf(zip("class bytes A", "PK\1\2 crc=1111 name=a/A.class"), first));
-    // Other entry data under the same directory (a rewritten local header) changes nothing;
-    // another CRC in the directory does.
-    ASSERT_TRUE(digestOf(zip("class bytes B", "PK\1\2 crc=1111 name=a/A.class"), sameDirectory));
-    ASSERT_TRUE(digestOf(zip("class bytes A", "PK\1\2 crc=2222 name=a/A.class"), otherCrc));
-    EXPECT_EQ(first, sameDirectory);
-    EXPECT_NE(first, otherCrc);
-    EXPECT_NE(contentHash("abcdefgh1"), contentHash("abcdefgh2"));
-    EXPECT_NE(contentHash(std::string(8, '\0')), contentHash(std::string(16, '\0')));
-}
-
 } // namespace
