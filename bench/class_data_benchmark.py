@@ -13,6 +13,11 @@ start, which records the class list, against "off" in the same rounds. The archi
 a job in the background after the first start has ended; the next start is timed only once
 that job has ended, and the time until the archive is in place is printed.
 
+A third table times starts after a bad archive: each round damages the archive's first bytes
+(as a foreign or damaged archive would look), then times the start that finds it ("bad": it
+removes the archive and records its classes again), waits for the job to make a new archive,
+times the next start ("next": it maps the new one), and "off" in the same round.
+
 With --aot (runtimes 25 and later) the java command also runs with the VM's two kinds of
 cache, to choose between them: "java-jsa" maps a dynamic archive (-XX:SharedArchiveFile, made
 once with -XX:ArchiveClassesAtExit) and "java-aot" an ahead-of-time cache (-XX:AOTCache, made
@@ -128,6 +133,26 @@ def first_starts(commands, cache_home, rounds, cwd):
     return samples
 
 
+def spoil_archives(cache_home):
+    for archive in glob.glob(os.path.join(cache_home, "java-launcher", "class-data", "*",
+                                          "*.jsa")):
+        os.chmod(archive, 0o644)
+        with open(archive, "r+b") as f:
+            f.write(b"\x5a" * 64)
+
+
+def bad_archive_starts(commands, cache_home, rounds, cwd):
+    samples = {"bad": [], "next": [], "off": []}
+    for _ in range(rounds):
+        wait_for_archive(cache_home)
+        spoil_archives(cache_home)
+        samples["bad"].append(measure(commands["cache"], cwd))
+        wait_for_archive(cache_home)
+        samples["next"].append(measure(commands["cache"], cwd))
+        samples["off"].append(measure(commands["off"], cwd))
+    return samples
+
+
 def start_display():
     """An Xvfb display for the Swing program when none is set; the process, or None."""
     if os.environ.get("DISPLAY"):
@@ -149,6 +174,8 @@ def main():
     parser.add_argument("--program", action="append", choices=sorted(PROGRAMS))
     parser.add_argument("--rounds", type=int, default=30)
     parser.add_argument("--first-rounds", type=int, default=10)
+    parser.add_argument("--bad-rounds", type=int, default=10,
+                        help="rounds of starts after a bad archive")
     parser.add_argument("--aot", action="store_true",
                         help="also the java command with each of the VM's caches (25 and later)")
     options = parser.parse_args()
@@ -177,6 +204,8 @@ def main():
                     add_vm_caches(commands, work, "%s-%s" % (name, os.path.basename(home)))
                 later = run_alternating(commands, options.rounds, 2, work, progress=False)
                 print_table("second and later starts, %d rounds" % options.rounds, later, "java")
+                bad = bad_archive_starts(commands, cache_home, options.bad_rounds, work)
+                print_table("a bad archive, %d rounds" % options.bad_rounds, bad, "off")
                 print("   (%s)\n" % load_text())
     finally:
         shutil.rmtree(work, ignore_errors=True)

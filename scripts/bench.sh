@@ -9,6 +9,7 @@
 #   5. a later start in single-instance mode, on Linux and under Wine,
 #   6. starts of Rhino, Ant and a Swing program with the class-data cache, against the cache
 #      off and the java command, on Java 17 and 25 (Rhino and Ant are installed for this only),
+#      first starts, and starts after a bad archive,
 #   7. the splash on Linux under Xvfb: until the picture shows (against java -splash:) and the
 #      whole start with and without a splash.
 # Not part of the test pass. BENCH_ROUNDS sets the rounds of the whole start (default 60);
@@ -63,7 +64,7 @@ python3 bench/single_instance_benchmark.py --wine --build "$build" --rounds "$wi
 echo
 echo "== 6. The class-data cache: Rhino, Ant and a Swing window on Java 17 and 25"
 python3 bench/class_data_benchmark.py --launcher "$build/launcher" --rounds "$class_data" \
-  --first-rounds "$class_data_first" --aot
+  --first-rounds "$class_data_first" --bad-rounds "$class_data_first" --aot
 echo
 echo "== 7. The splash on Linux"
 python3 bench/splash_benchmark.py --launcher "$build/launcher" --rounds "$splash"

@@ -2,82 +2,30 @@
 
 #include "discovery/runtime_inventory.h"
 #include "support/trace.h"
+#include "vmhost/class_data_text.h"
+#include "vmhost/jar_digest.h"
 
 #include <algorithm>
 
-namespace {
+using namespace class_data_text;
 
-void traceClassData(const std::string& text) {
-    if (isTracing())
-        traceLine("class-data cache: " + text);
-}
+namespace {
 
 // An archive is made only with room to spare: a VM that runs out of space while writing it
 // ends the program with an error of its own.
 constexpr uint64_t minimumFreeSpace = uint64_t{512} << 20;
-// Files of starts and jobs that ended before cleaning up after themselves.
-constexpr uint64_t abandonedAgeSeconds = 24 * 60 * 60;
-// A job's marker older than this belongs to a job that was killed: building an archive takes
+// A job's marker names the job's process; one older than this belongs to a job that was killed
+// even when its process id has been given to another process since: building an archive takes
 // seconds.
 constexpr uint64_t staleJobSeconds = 15 * 60;
 // Builds that failed this often in a row are not tried again before the count is this old.
 constexpr unsigned maximumFailures = 3;
 constexpr uint64_t failureMemorySeconds = 7 * 24 * 60 * 60;
 
-const char archiveSuffix[] = ".jsa";
-const char pendingSuffix[] = ".tmp";
-const char classListSuffix[] = ".classes";
-const char jobSuffix[] = ".job";
-const char jobMarkSuffix[] = ".making";
-const char failureSuffix[] = ".failed";
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+void traceClassData(const std::string& text) {
+    if (isTracing())
+        traceLine("class-data cache: " + text);
 }
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    return true;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// FNV-1a, 64 bits: a stable hash for names, not a safeguard against forgery.
-class NameHash {
-  public:
-    void add(const std::string& text) {
-        for (unsigned char c : text) {
-            value_ ^= c;
-            value_ *= 0x100000001b3u;
-        }
-        // A separator, so that ("ab", "c") and ("a", "bc") differ.
-        value_ ^= 0xff;
-        value_ *= 0x100000001b3u;
-    }
-    void add(uint64_t number) { add(std::to_string(number)); }
-    // Sixteen lowercase digits, written by hand: printf would link a formatter of its own.
-    std::string hex() const {
-        std::string text(16, '0');
-        uint64_t rest = value_;
-        for (size_t i = text.size(); i-- > 0; rest >>= 4)
-            text[i] = "0123456789abcdef"[rest & 0xf];
-        return text;
-    }
-
-  private:
-    uint64_t value_ = 0xcbf29ce484222325u;
-};
 
 std::string folderOf(const std::string& path, char separator) {
     size_t last = path.rfind(separator);
@@ -116,53 +64,63 @@ bool hasDefaultArchives(const std::string& vmLibrary, ClassDataFiles& files) {
     return true;
 }
 
-// The stamps of every class-path entry; false when one is not a plain file (a folder of
-// classes makes the VM fail when it writes the archive).
+ReadFileRange reader(const std::string& path, ClassDataFiles& files) {
+    return [&files, path](uint64_t offset, size_t length, std::string& bytes) {
+        return files.readRange(path, offset, length, bytes);
+    };
+}
+
+// The stamps and content digests of every class-path entry; false when one is not a zip file
+// (a folder of classes makes the VM fail when it writes the archive).
 bool stampClassPath(const std::vector<std::string>& classPath, ClassDataFiles& files,
-                    std::vector<FileStamp>& stamps) {
+                    std::vector<FileStamp>& stamps, std::vector<uint64_t>& digests) {
     if (classPath.empty())
         return false;
     for (const std::string& entry : classPath) {
         FileStamp stamp;
-        if (!files.stamp(entry, stamp) || !stamp.regularFile)
+        uint64_t digest = 0;
+        if (!files.stamp(entry, stamp) || !stamp.regularFile ||
+            !jarDigest(stamp.size, reader(entry, files), digest))
             return false;
         stamps.push_back(stamp);
+        digests.push_back(digest);
     }
     return true;
 }
 
-// The published archive of key in folder whose size is the one its name records; archives of
-// the key with a wrong size are damaged and removed.
+// A file the cache wrote itself: a regular file, not a link to one elsewhere.
+bool ownFile(const std::string& path, ClassDataFiles& files, FileStamp& stamp) {
+    return files.stamp(path, stamp) && stamp.regularFile && !stamp.link;
+}
+
+// The archive's digest as the file has it now; empty when it cannot be read.
+std::string digestOf(const std::string& path, uint64_t size, ClassDataFiles& files) {
+    std::string header;
+    size_t length = static_cast<size_t>(std::min<uint64_t>(size, archiveHeaderBytes));
+    return files.readRange(path, 0, length, header) ? archiveDigest(header, size) : std::string();
+}
+
+// The published archive of key in folder whose size and digest are the ones its name records;
+// archives of the key that do not match are damaged or not the cache's and are removed.
 std::string completeArchive(const std::string& folder, const std::string& key,
                             ClassDataFiles& files) {
     std::string found;
     for (const std::string& name : files.list(folder)) {
         uint64_t size = 0;
-        if (!parseArchiveFileName(name, key, size))
+        std::string digest;
+        if (!parseArchiveFileName(name, key, size, digest))
             continue;
         std::string path = folder + files.separator() + name;
         FileStamp stamp;
-        if (files.stamp(path, stamp) && stamp.regularFile && stamp.size == size)
+        if (found.empty() && ownFile(path, files, stamp) && stamp.size == size &&
+            digestOf(path, size, files) == digest) {
             found = path;
-        else
-            files.remove(path);
+            continue;
+        }
+        traceClassData("removed " + path + ": not the archive its name describes");
+        files.remove(path);
     }
     return found;
-}
-
-// Everything but the archive just published and the files of jobs under way: archives of older
-// jars and other runtimes, their failure counts, and files that starts left behind long ago.
-void removeOtherArchives(const std::string& folder, const std::string& keep,
-                         ClassDataFiles& files) {
-    for (const std::string& name : files.list(folder)) {
-        if (name == keep)
-            continue;
-        std::string path = folder + files.separator() + name;
-        FileStamp stamp;
-        bool abandoned = files.stamp(path, stamp) && stamp.ageSeconds > abandonedAgeSeconds;
-        if (endsWith(name, archiveSuffix) || endsWith(name, failureSuffix) || abandoned)
-            files.remove(path);
-    }
 }
 
 std::string keyFile(const std::string& folder, const std::string& key, char separator,
@@ -170,19 +128,26 @@ std::string keyFile(const std::string& folder, const std::string& key, char sepa
     return folder + separator + key + suffix;
 }
 
-// True while a job for key is under way; a marker left by a killed job is removed.
+// The process id at the start of a marker's text ("<process>" or "<process>-<time>").
+uint64_t markerProcess(const std::string& text) {
+    return number(text.substr(0, text.find('-')));
+}
+
+// True while a job for key is under way: its marker is young and names a process that runs.
+// A marker left by a killed job is removed.
 bool jobUnderWay(const std::string& marker, ClassDataFiles& files) {
     FileStamp stamp;
     if (!files.stamp(marker, stamp))
         return false;
-    if (stamp.ageSeconds <= staleJobSeconds)
+    // A marker being written has no text yet: its job is under way.
+    uint64_t process = markerProcess(files.readText(marker));
+    if (stamp.ageSeconds <= staleJobSeconds && (process == 0 || files.processAlive(process)))
         return true;
     files.remove(marker);
     return false;
 }
 
-unsigned failureCount(const std::string& path, ClassDataFiles& files) {
-    FileStamp stamp;
+unsigned failureCount(const std::string& path, ClassDataFiles& files, FileStamp& stamp) {
     if (!files.stamp(path, stamp) || stamp.ageSeconds > failureMemorySeconds)
         return 0;
     std::string text = files.readText(path);
@@ -192,9 +157,27 @@ unsigned failureCount(const std::string& path, ClassDataFiles& files) {
 }
 
 void countFailure(const std::string& path, ClassDataFiles& files) {
-    unsigned count = failureCount(path, files) + 1;
+    FileStamp stamp;
+    unsigned count = failureCount(path, files, stamp) + 1;
     files.remove(path);
     files.writeNew(path, std::to_string(count < 9 ? count : 9));
+}
+
+// Why the application's folder cannot take a recording start; empty when it can.
+std::string folderProblem(const std::string& folder, ClassDataFiles& files) {
+    FileStamp stamp;
+    if (!files.stamp(folder, stamp) && !files.makeFolders(folder))
+        return "the cache folder " + folder + " cannot be made";
+    if (!files.stamp(folder, stamp))
+        return "the cache folder " + folder + " has gone";
+    if (stamp.link)
+        return "the cache folder " + folder + " is a link";
+    if (!stamp.folder)
+        return "the cache folder " + folder + " is a file";
+    uint64_t free = files.freeSpace(folder);
+    if (free < minimumFreeSpace)
+        return "under 512 MB free for " + folder + " (" + std::to_string(free >> 20) + " MB)";
+    return {};
 }
 
 // The runtime's own java command: javaw.exe on Windows, which has no console.
@@ -202,10 +185,35 @@ std::string javaCommand(const std::string& home, char separator) {
     return home + separator + "bin" + separator + (separator == '\\' ? "javaw.exe" : "java");
 }
 
+bool isLayoutOption(const std::string& option) {
+    return startsWith(option, "-XX:") || startsWith(option, "-Xmx");
+}
+
+// The options the program's VM reads: JAVA_TOOL_OPTIONS first, then the launcher's, then
+// _JAVA_OPTIONS.
+std::vector<std::string> optionsTheVmReads(const ClassDataInput& input, ClassDataFiles& files) {
+    std::vector<std::string> options = splitEnvironmentOptions(files.variable("JAVA_TOOL_OPTIONS"));
+    options.insert(options.end(), input.userOptions.begin(), input.userOptions.end());
+    for (std::string& option : splitEnvironmentOptions(files.variable("_JAVA_OPTIONS")))
+        options.push_back(std::move(option));
+    return options;
+}
+
+std::vector<std::string> layoutOptions(const std::vector<std::string>& options) {
+    std::vector<std::string> layout;
+    for (const std::string& option : options)
+        if (isLayoutOption(option))
+            layout.push_back(option);
+    return layout;
+}
+
 // Builds the archive from the class list, with the class path and layout options the start
-// had: the VM maps an archive only when they match.
-std::vector<std::string> dumpCommand(const ClassDataInput& input, const std::string& java,
-                                     const std::string& stem, char separator) {
+// had: the VM maps an archive only when they match. The job runs it without the variables
+// that would add options of their own.
+std::vector<std::string> dumpCommand(const ClassDataInput& input,
+                                     const std::vector<std::string>& layout,
+                                     const std::string& java, const std::string& stem,
+                                     char separator) {
     std::string classPath;
     for (const std::string& entry : input.classPath)
         classPath +=
@@ -213,9 +221,20 @@ std::vector<std::string> dumpCommand(const ClassDataInput& input, const std::str
     std::vector<std::string> command{
         java, "-Xshare:dump", "-XX:SharedClassListFile=" + stem + classListSuffix,
         "-XX:SharedArchiveFile=" + stem + pendingSuffix, "-Djava.class.path=" + classPath};
-    for (const std::string& option : input.userOptions)
-        if (startsWith(option, "-XX:") || startsWith(option, "-Xmx"))
-            command.push_back(option);
+    command.insert(command.end(), layout.begin(), layout.end());
+    return command;
+}
+
+// The dump command turned into a start that must map the archive it wrote: a VM that cannot
+// use it fails instead of running without sharing.
+std::vector<std::string> trialCommand(const std::vector<std::string>& dump) {
+    std::vector<std::string> command;
+    for (const std::string& part : dump)
+        if (part == "-Xshare:dump")
+            command.push_back("-Xshare:on");
+        else if (!startsWith(part, "-XX:SharedClassListFile="))
+            command.push_back(part);
+    command.push_back("-version");
     return command;
 }
 
@@ -223,147 +242,95 @@ bool hasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-} // namespace
-
-int featureRelease(const std::string& javaVersion) {
-    int parts[2] = {0, 0};
-    size_t i = 0;
-    for (int& part : parts) {
-        size_t start = i;
-        // Absurd numbers stop growing; they still count as a late release.
-        for (; i < javaVersion.size() && javaVersion[i] >= '0' && javaVersion[i] <= '9'; ++i)
-            part = part < 100000 ? part * 10 + (javaVersion[i] - '0') : part;
-        if (i == start)
-            break;
-        if (i < javaVersion.size() && javaVersion[i] == '.')
-            ++i;
-    }
-    // "1.8.0_202": the old scheme names the release in its second number.
-    return parts[0] == 1 ? parts[1] : parts[0];
-}
-
-bool archivesClasses(int feature) {
-    return feature >= 13;
-}
-
-bool userDecidesSharing(const std::vector<std::string>& userOptions) {
-    static const char* const flags[] = {
-        "SharedArchiveFile", "ArchiveClassesAtExit", "AutoCreateSharedArchive", "AOTCache",
-        "AOTCacheOutput", "AOTMode", "AOTConfiguration", "SharedClassListFile",
-        "DumpLoadedClassList", "UseSharedSpaces", "RequireSharedSpaces", "DynamicDumpSharedSpaces",
-        // Without compressed class pointers a VM before 19 cannot map its own archive.
-        "UseCompressedClassPointers"};
-    for (const std::string& option : userOptions) {
-        if (startsWith(option, "-Xshare") || startsWith(option, "-Xbootclasspath"))
-            return true;
-        if (!startsWith(option, "-XX:"))
+// Removes what killed starts and jobs left in the application's folder, whatever its age: the
+// class lists of starts that no longer run, and the temporary archives and job files of keys
+// that no job builds now (the job of ownKey is this one).
+void removeStaleFiles(const ClassDataJob& job, ClassDataFiles& files) {
+    char separator = files.separator();
+    for (const std::string& name : files.list(job.folder)) {
+        CacheFileName parsed;
+        std::string path = job.folder + separator + name;
+        if (!parseCacheFileName(name, parsed) || parsed.processId == 0 ||
+            startsWith(path, job.stem + "."))
             continue;
-        std::string flag = option.substr(4);
-        if (!flag.empty() && (flag[0] == '+' || flag[0] == '-'))
-            flag.erase(0, 1);
-        flag = flag.substr(0, flag.find('='));
-        for (const char* name : flags)
-            if (flag == name)
-                return true;
+        if (parsed.key != job.key &&
+            jobUnderWay(keyFile(job.folder, parsed.key, separator, jobMarkSuffix), files))
+            continue;
+        if (parsed.suffix != classListSuffix || !files.processAlive(parsed.processId))
+            files.remove(path);
     }
-    return false;
 }
 
-std::vector<std::string> quietSharingOptions(int feature) {
-    std::vector<std::string> options{"-Xshare:auto", "-Xlog:cds*=off"};
-    // Later runtimes report archive problems under a tag of their own, unknown before.
-    if (feature >= 25)
-        options.push_back("-Xlog:aot*=off");
-    return options;
-}
-
-std::string applicationFolderName(const std::string& settingsPath, bool caseInsensitive) {
-    std::string name;
-    size_t start = settingsPath.find_last_of("/\\");
-    for (size_t i = start == std::string::npos ? 0 : start + 1; i < settingsPath.size(); ++i) {
-        char c = settingsPath[i];
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                     c == '.' || c == '-' || c == '_';
-        if (plain && name.size() < 40)
-            name += c;
+// After an archive has been published: the archives of older jars and other runtimes, and
+// their failure counts.
+void removeOtherArchives(const std::string& folder, const std::string& keep,
+                         ClassDataFiles& files) {
+    for (const std::string& name : files.list(folder)) {
+        CacheFileName parsed;
+        if (name != keep && parseCacheFileName(name, parsed) &&
+            (parsed.suffix == archiveSuffix || parsed.suffix == failureSuffix))
+            files.remove(folder + files.separator() + name);
     }
-    std::string keyText = settingsPath;
-    if (caseInsensitive)
-        for (char& c : keyText)
-            c = asciiLower(c);
-    NameHash hash;
-    hash.add(keyText);
-    return (name.empty() ? "app" : name) + "-" + hash.hex();
 }
 
-std::string archiveFileName(const std::string& key, uint64_t size) {
-    return key + "-" + std::to_string(size) + archiveSuffix;
-}
-
-bool parseArchiveFileName(const std::string& name, const std::string& key, uint64_t& size) {
-    std::string prefix = key + "-";
-    if (!startsWith(name, prefix) || !endsWith(name, archiveSuffix))
+// Builds, tries and publishes the archive; false when any step fails.
+bool buildArchive(const ClassDataJob& job, ClassDataFiles& files) {
+    char separator = files.separator();
+    std::string archive = job.stem + pendingSuffix;
+    FileStamp stamp;
+    if (files.run(job.dumpCommand) != 0 || !ownFile(archive, files, stamp) || stamp.size == 0 ||
+        files.run(trialCommand(job.dumpCommand)) != 0)
         return false;
-    std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-    if (digits.empty() || digits.size() > 19 ||
-        digits.find_first_not_of("0123456789") != std::string::npos)
+    std::string digest = digestOf(archive, stamp.size, files);
+    std::string name = archiveFileName(job.key, stamp.size, digest);
+    if (digest.empty() || !files.move(archive, job.folder + separator + name))
         return false;
-    size = std::stoull(digits);
+    removeOtherArchives(job.folder, name, files);
     return true;
 }
 
-std::string archiveKey(const ClassDataInput& input, const FileStamp& vmLibrary,
-                       const std::string& javaVersion,
-                       const std::vector<FileStamp>& classPathStamps) {
-    NameHash hash;
-    hash.add(input.vmLibrary);
-    hash.add(vmLibrary.size);
-    hash.add(vmLibrary.modified);
-    hash.add(javaVersion);
-    for (size_t i = 0; i < input.classPath.size() && i < classPathStamps.size(); ++i) {
-        hash.add(input.classPath[i]);
-        hash.add(classPathStamps[i].size);
-        hash.add(classPathStamps[i].modified);
-    }
-    // Heap size and VM flags decide the archive's layout; the VM refuses a mismatch.
-    for (const std::string& option : input.userOptions)
-        if (startsWith(option, "-XX:") || startsWith(option, "-Xmx"))
-            hash.add(option);
-    return hash.hex();
-}
+} // namespace
 
 ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files) {
     ClassDataPlan plan;
+    auto off = [&plan](const std::string& reason) {
+        traceClassData("off: " + reason);
+        plan.offReason = reason;
+        return std::move(plan);
+    };
     char separator = files.separator();
     std::string home = homeOf(input.vmLibrary, separator);
     ReleaseInfo release = parseReleaseFile(files.readText(home + separator + "release"));
     int feature = featureRelease(release.javaVersion);
-    if (userDecidesSharing(input.userOptions)) {
-        traceClassData("none: the VM parameters decide about sharing");
-        return plan;
+    std::vector<std::string> vmOptions = optionsTheVmReads(input, files);
+    if (userDecidesSharing(vmOptions)) {
+        return off("the VM parameters decide about sharing");
     }
     if (!archivesClasses(feature) ||
         !isHotSpotServer(release, flavourOf(input.vmLibrary, separator))) {
-        traceClassData("none: the runtime makes no archives of application classes");
-        return plan;
+        return off("the runtime makes no archives of application classes");
     }
 
     FileStamp vmLibrary;
     FileStamp java;
     std::vector<FileStamp> classPath;
+    std::vector<uint64_t> jarDigests;
     std::string root = files.cacheRoot();
     if (root.empty() || !files.stamp(input.vmLibrary, vmLibrary) ||
         !hasDefaultArchives(input.vmLibrary, files) ||
-        !files.stamp(javaCommand(home, separator), java) || !java.regularFile ||
-        !stampClassPath(input.classPath, files, classPath)) {
-        traceClassData("none: no cache folder, no java command or default archive in the "
-                       "runtime, or a class-path entry that is not a file");
-        return plan;
+        !files.stamp(javaCommand(home, separator), java) || !java.regularFile) {
+        return off("no cache folder, or no java command or default archive in the "
+                   "runtime");
+    }
+    if (!stampClassPath(input.classPath, files, classPath, jarDigests)) {
+        return off("a class-path entry is not a jar file");
     }
 
     std::string folder =
         root + separator + applicationFolderName(input.settingsPath, separator == '\\');
-    std::string key = archiveKey(input, vmLibrary, release.javaVersion, classPath);
+    std::vector<std::string> layout = layoutOptions(vmOptions);
+    std::string key =
+        archiveKey(input, vmLibrary, release.javaVersion, classPath, jarDigests, layout);
     std::string archive = completeArchive(folder, key, files);
     if (!archive.empty()) {
         traceClassData("archive " + archive);
@@ -372,19 +339,24 @@ ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files) 
         return plan;
     }
     std::string stem = folder + separator + key + "." + files.uniqueName();
-    if (jobUnderWay(keyFile(folder, key, separator, jobMarkSuffix), files) ||
-        failureCount(keyFile(folder, key, separator, failureSuffix), files) >= maximumFailures ||
-        !files.makeFolders(folder) || files.freeSpace(folder) < minimumFreeSpace ||
-        !files.canCreate(stem + classListSuffix)) {
-        traceClassData("no archive for " + key +
-                       ": one is being made, the runtime failed to make "
-                       "one, or the cache folder cannot take one");
-        return plan;
-    }
-    plan.dumpCommand = dumpCommand(input, javaCommand(home, separator), stem, separator);
+    std::string problem = folderProblem(folder, files);
+    FileStamp failed;
+    if (problem.empty() && jobUnderWay(keyFile(folder, key, separator, jobMarkSuffix), files))
+        problem = "a build of " + key + " is under way";
+    if (problem.empty() && failureCount(keyFile(folder, key, separator, failureSuffix), files,
+                                        failed) >= maximumFailures)
+        problem = "three failed builds of " + key + ", no new one until " +
+                  utcText(files.currentTime() - failed.ageSeconds + failureMemorySeconds);
+    plan.dumpCommand = dumpCommand(input, layout, javaCommand(home, separator), stem, separator);
     for (const std::string& part : plan.dumpCommand)
-        if (hasLineBreak(part))
-            return plan;
+        if (problem.empty() && hasLineBreak(part))
+            problem = "a line break in the class path or an option";
+    if (problem.empty() && !(plan.classList = files.createClassList(stem + classListSuffix)))
+        problem = "the class list " + stem + classListSuffix + " cannot be created";
+    if (!problem.empty()) {
+        plan.dumpCommand.clear();
+        return off(problem);
+    }
     traceClassData("no archive for " + key + " yet: the class list goes to " + stem +
                    classListSuffix);
     plan.folder = folder;
@@ -392,13 +364,14 @@ ClassDataPlan planClassData(const ClassDataInput& input, ClassDataFiles& files) 
     plan.stem = stem;
     // Nothing to silence: the VM maps only its own archive. The logging options alone would
     // cost a few per cent of a short start.
-    plan.options = {"-XX:DumpLoadedClassList=" + stem + classListSuffix};
+    plan.options = {"-XX:DumpLoadedClassList=" + plan.classList->vmName()};
     return plan;
 }
 
 void startArchiveJob(ClassDataPlan& plan, ClassDataFiles& files) {
     std::string stem = std::move(plan.stem);
     plan.stem.clear();
+    plan.classList.reset();
     if (stem.empty())
         return;
     char separator = files.separator();
@@ -412,75 +385,18 @@ void startArchiveJob(ClassDataPlan& plan, ClassDataFiles& files) {
         files.remove(classList);
         return;
     }
+    uint64_t process = 0;
     if (!completeArchive(plan.folder, plan.key, files).empty() ||
         !files.writeNew(job, jobText({plan.folder, plan.key, stem, plan.dumpCommand})) ||
-        !files.startJob(job)) {
+        !files.startJob(job, process)) {
         for (const std::string& path : {classList, job, marker})
             files.remove(path);
         traceClassData("the archive job did not start");
         return;
     }
+    // From now on the marker is the job's: it lives as long as the job's process.
+    files.rewrite(marker, std::to_string(process));
     traceClassData("archive job " + job + " started");
-}
-
-std::string windowsCommandLine(const std::vector<std::string>& arguments) {
-    std::string line;
-    for (const std::string& argument : arguments) {
-        if (!line.empty())
-            line += ' ';
-        if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
-            line += argument;
-            continue;
-        }
-        // Backslashes double only before a quote, which itself gets one.
-        line += '"';
-        size_t backslashes = 0;
-        for (char c : argument) {
-            if (c == '\\') {
-                ++backslashes;
-                continue;
-            }
-            line.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-            line += c;
-            backslashes = 0;
-        }
-        line.append(backslashes * 2, '\\');
-        line += '"';
-    }
-    return line;
-}
-
-std::string jobText(const ClassDataJob& job) {
-    std::string text = job.folder + "\n" + job.key + "\n" + job.stem + "\n";
-    for (const std::string& part : job.dumpCommand)
-        text += part + "\n";
-    return text;
-}
-
-bool parseJob(const std::string& text, const std::string& cacheRoot, char separator,
-              ClassDataJob& job) {
-    std::vector<std::string> lines;
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            return false;
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    if (lines.size() < 5 || cacheRoot.empty())
-        return false;
-    job.folder = lines[0];
-    job.key = lines[1];
-    job.stem = lines[2];
-    job.dumpCommand.assign(lines.begin() + 3, lines.end());
-    // Every file the job writes or removes is inside an application's folder of the cache.
-    std::string folder = job.folder + separator;
-    std::string name = job.folder.substr(std::min(job.folder.size(), cacheRoot.size() + 1));
-    return startsWith(job.folder, cacheRoot + separator) && !name.empty() && name != "." &&
-           name != ".." && name.find(separator) == std::string::npos && !job.key.empty() &&
-           job.key.find(separator) == std::string::npos &&
-           startsWith(job.stem, folder + job.key + ".") &&
-           job.stem.find(separator, folder.size()) == std::string::npos;
 }
 
 void runArchiveJob(const std::string& jobFile, ClassDataFiles& files) {
@@ -491,18 +407,12 @@ void runArchiveJob(const std::string& jobFile, ClassDataFiles& files) {
         jobFile != job.stem + jobSuffix)
         return;
     files.remove(jobFile);
-    std::string archive = job.stem + pendingSuffix;
+    removeStaleFiles(job, files);
     std::string failures = keyFile(job.folder, job.key, separator, failureSuffix);
-    FileStamp stamp;
-    if (files.run(job.dumpCommand) == 0 && files.stamp(archive, stamp) && stamp.regularFile &&
-        stamp.size > 0) {
-        std::string name = archiveFileName(job.key, stamp.size);
-        if (files.move(archive, job.folder + separator + name))
-            removeOtherArchives(job.folder, name, files);
+    if (buildArchive(job, files))
         files.remove(failures);
-    } else {
+    else
         countFailure(failures, files);
-    }
     // Whatever the build left behind goes: the VM may leave a partly written archive.
     for (const char* suffix : {pendingSuffix, classListSuffix})
         files.remove(job.stem + suffix);

@@ -11,6 +11,7 @@
 #include "support/wide_text.h"
 #include "vmhost/class_path.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <windows.h>
 
@@ -64,6 +65,24 @@ ProcessHandle startProcess(const std::wstring& program, std::wstring commandLine
     return ProcessHandle(process.hProcess);
 }
 
+// A folder that is no junction or link: what the cache removes there is its own.
+bool isPlainFolder(const std::string& folder) {
+    DWORD attributes = GetFileAttributesW(toWide(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+class WindowsClassList : public ClassListFile {
+  public:
+    WindowsClassList(UniqueResource<FileHandleTraits> file, std::string path)
+        : file_(std::move(file)), path_(std::move(path)) {}
+    std::string vmName() const override { return path_; }
+
+  private:
+    UniqueResource<FileHandleTraits> file_;
+    std::string path_;
+};
+
 bool survivesOptionText(const std::string& text) {
     std::wstring wide = toWide(text);
     return fromAnsi(toAnsi(wide)) == wide;
@@ -95,6 +114,28 @@ class WindowsClassDataFiles : public ClassDataFiles {
         return text;
     }
 
+    bool readRange(const std::string& path, uint64_t offset, size_t length,
+                   std::string& bytes) override {
+        UniqueResource<FileHandleTraits> file(
+            CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, 0, nullptr));
+        LARGE_INTEGER position{};
+        position.QuadPart = static_cast<LONGLONG>(offset);
+        if (!file || !SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN))
+            return false;
+        bytes.assign(length, '\0');
+        size_t done = 0;
+        DWORD count = 0;
+        while (done < length &&
+               ReadFile(file.get(), &bytes[done],
+                        static_cast<DWORD>(std::min<size_t>(length - done, 1u << 30)), &count,
+                        nullptr) &&
+               count > 0)
+            done += count;
+        return done == length;
+    }
+
     bool stamp(const std::string& path, FileStamp& stamp) override {
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data))
@@ -108,10 +149,14 @@ class WindowsClassDataFiles : public ClassDataFiles {
         // FILETIME counts 100-nanosecond units.
         stamp.ageSeconds = current > stamp.modified ? (current - stamp.modified) / 10000000 : 0;
         stamp.regularFile = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        stamp.folder = !stamp.regularFile;
+        stamp.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         return true;
     }
 
     std::vector<std::string> list(const std::string& folder) override {
+        if (!isPlainFolder(folder))
+            return {};
         return listMatchingFiles(folder + "\\*");
     }
 
@@ -121,11 +166,15 @@ class WindowsClassDataFiles : public ClassDataFiles {
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    bool canCreate(const std::string& path) override {
+    std::shared_ptr<ClassListFile> createClassList(const std::string& path) override {
+        // Open without sharing deletion: while the start runs, neither the file nor its
+        // folder can be removed, so the VM always finds it.
         UniqueResource<FileHandleTraits> file(
-            CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-        return file.valid();
+            CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return nullptr;
+        return std::make_shared<WindowsClassList>(std::move(file), path);
     }
 
     uint64_t freeSpace(const std::string& folder) override {
@@ -140,7 +189,10 @@ class WindowsClassDataFiles : public ClassDataFiles {
         return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), 0) != 0;
     }
 
-    void remove(const std::string& path) override { DeleteFileW(toWide(path).c_str()); }
+    void remove(const std::string& path) override {
+        if (isPlainFolder(path.substr(0, path.rfind('\\'))))
+            DeleteFileW(toWide(path).c_str());
+    }
 
     bool writeNew(const std::string& path, const std::string& text) override {
         UniqueResource<FileHandleTraits> file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0,
@@ -158,17 +210,53 @@ class WindowsClassDataFiles : public ClassDataFiles {
         return false;
     }
 
-    bool startJob(const std::string& jobFile) override {
+    bool rewrite(const std::string& path, const std::string& text) override {
+        UniqueResource<FileHandleTraits> file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE,
+                                                          FILE_SHARE_READ, nullptr,
+                                                          TRUNCATE_EXISTING, 0, nullptr));
+        DWORD written = 0;
+        return file &&
+               WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                         nullptr) &&
+               written == text.size();
+    }
+
+    bool processAlive(uint64_t processId) override {
+        if (processId == 0 || processId > 0xffffffffu)
+            return false;
+        ProcessHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(processId)));
+        if (!process)
+            return GetLastError() == ERROR_ACCESS_DENIED;
+        return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+    }
+
+    uint64_t currentTime() override {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        // FILETIME counts 100-nanosecond units from 1601.
+        uint64_t units = joined(now.dwHighDateTime, now.dwLowDateTime);
+        const uint64_t from1601To1970 = 116444736000000000u;
+        return units > from1601To1970 ? (units - from1601To1970) / 10000000 : 0;
+    }
+
+    std::string variable(const char* name) override {
+        std::string value;
+        return readEnvironmentVariable(name, value) ? value : std::string();
+    }
+
+    bool startJob(const std::string& jobFile, uint64_t& processId) override {
         std::string self;
         if (!modulePath(self))
             return false;
         std::wstring environment = markedEnvironment(jobFile);
         // The job's working folder is the cache's: it must not keep the program's folder in use.
         std::string folder = jobFile.substr(0, jobFile.rfind('\\'));
-        return startProcess(toWide(self), toWide(windowsCommandLine({self})),
-                            DETACHED_PROCESS | CREATE_NO_WINDOW | BELOW_NORMAL_PRIORITY_CLASS,
-                            &environment, toWide(folder))
-            .valid();
+        ProcessHandle process =
+            startProcess(toWide(self), toWide(windowsCommandLine({self})),
+                         DETACHED_PROCESS | CREATE_NO_WINDOW | BELOW_NORMAL_PRIORITY_CLASS,
+                         &environment, toWide(folder));
+        processId = process ? GetProcessId(process.get()) : 0;
+        return process.valid();
     }
 
     int run(const std::vector<std::string>& command) override {
@@ -203,8 +291,11 @@ void runArchiveJobIfMarked() {
     std::string jobFile;
     if (!readEnvironmentVariable("JL_CLASS_DATA_JOB", jobFile))
         return;
-    // The job's own children (the java command) are no jobs.
+    // The job's own children (the java command) are no jobs, and take no options from the
+    // environment: the dump command carries the ones the program's VM had.
     SetEnvironmentVariableW(jobMark, nullptr);
+    for (const char* name : buildIgnoredVariables)
+        SetEnvironmentVariableW(toWide(name).c_str(), nullptr);
     runArchiveJob(jobFile, systemClassDataFiles());
     ExitProcess(0);
 }

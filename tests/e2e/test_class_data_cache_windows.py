@@ -10,11 +10,20 @@ import re
 import shutil
 import time
 import unittest
+import zipfile
 
 from harness import to_windows_path, windows_build_path, wine_state_dir
 from test_vm_windows import FakeVmApp
 
 QUIET = ["-Xshare:auto", "-Xlog:cds*=off"]
+TEMPORARY = re.compile(r"^[0-9a-f]{16}\.(making|\d+-\d+\.(classes|tmp|job))$")
+
+
+def write_jar(path, content):
+    """A jar of one stored entry, with a fixed entry time: contents of one length give jars
+    of one size."""
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_STORED) as jar:
+        jar.writestr(zipfile.ZipInfo("a/A.class", date_time=(2020, 1, 1, 0, 0, 0)), content)
 
 
 class ClassDataCacheUnderWine(unittest.TestCase):
@@ -28,9 +37,9 @@ class ClassDataCacheUnderWine(unittest.TestCase):
         app = FakeVmApp(main_class=main_class, vm_parameters="-Dx=1",
                         runtime_section="Class Data Cache=%s\n" % cache)
         self.addCleanup(app.remove)
-        # A class path of files that exist: the cache keeps a jar's size and time in its key.
-        with open(app.app.file("app.jar"), "wb") as f:
-            f.write(b"PK\x05\x06" + bytes(18))
+        # A class path of jar files: the cache keeps a jar's size, time and central directory
+        # in its key.
+        write_jar(app.app.file("app.jar"), b"AAAA")
         with open(app.app.ini_path, encoding="utf-8") as f:
             app.app.write_ini(f.read().replace("C:\\app\\app.jar", "\\app.jar"))
         for name in ("classes.jsa", "classes_nocoops.jsa"):
@@ -68,9 +77,39 @@ class ClassDataCacheUnderWine(unittest.TestCase):
         """The folder's files once the background job has ended (at most a minute)."""
         deadline = time.monotonic() + 60
         while time.monotonic() < deadline and any(
-                not name.endswith(".jsa") for name in os.listdir(folder)):
+                TEMPORARY.match(name) for name in os.listdir(folder)):
             time.sleep(0.2)
         return sorted(os.listdir(folder))
+
+    def test_a_swapped_jar_gets_a_new_archive_and_clean_up_keeps_the_users_files(self):
+        app = self.fake_app("17.0.15")
+        _, options = self.start(app)
+        _, folder = self.cache_folder(options[-1])
+        first, = self.finished_folder(folder)
+        users = ["notes.txt", "mine.jsa", "0123456789abcdef.failed.bak", "old.tmp"]
+        for name in users:
+            with open(os.path.join(folder, name), "w") as f:
+                f.write("the user's")
+            os.utime(os.path.join(folder, name), (1, 1))
+        # What a killed start and a killed job left (process ids that do not run).
+        leftovers = ["%s.3999999999-1.classes" % first[:16], "0123456789abcdef.3999999998-1.tmp"]
+        for name in leftovers:
+            with open(os.path.join(folder, name), "w") as f:
+                f.write("x")
+
+        # The same size and time, another central directory: a new archive.
+        jar = app.app.file("app.jar")
+        stat = os.stat(jar)
+        write_jar(jar, b"BBBB")
+        os.utime(jar, ns=(stat.st_atime_ns, stat.st_mtime_ns))
+        self.assertEqual(os.path.getsize(jar), stat.st_size)
+        _, options = self.start(app)
+        self.assertTrue(options[-1].startswith("-XX:DumpLoadedClassList="), options)
+        left = self.finished_folder(folder)
+        archives = [name for name in left if name.endswith(".jsa") and name != "mine.jsa"]
+        self.assertEqual(len(archives), 1, left)
+        self.assertNotEqual(archives[0][:16], first[:16])
+        self.assertEqual(sorted(set(left) - set(archives)), sorted(users))
 
     def test_each_version_band_records_its_classes_and_the_archive_is_mapped_next_time(self):
         bands = {"13.0.2": [], "17.0.15": [], "21.0.1": [], "25.0.3": ["-Xlog:aot*=off"]}
@@ -87,17 +126,22 @@ class ClassDataCacheUnderWine(unittest.TestCase):
                 # The job built the archive from the list with the start's class path, and put
                 # it in place under its size.
                 key = re.search(r"([0-9a-f]{16})\.\d+-\d+\.classes$", class_list).group(1)
-                self.assertEqual(self.finished_folder(folder), ["%s-4096.jsa" % key])
+                archive, = self.finished_folder(folder)
+                self.assertRegex(archive, r"^%s-4096-[0-9a-f]{16}\.jsa$" % key)
                 stem = class_list[:-len(".classes")]
+                class_path = "-Djava.class.path=" + to_windows_path(app.app.file("app.jar"))
                 self.assertEqual(app.entries("dump"), ["|".join([
                     "-Xshare:dump", "-XX:SharedClassListFile=" + class_list,
-                    "-XX:SharedArchiveFile=%s.tmp" % stem,
-                    "-Djava.class.path=" + to_windows_path(app.app.file("app.jar"))])])
+                    "-XX:SharedArchiveFile=%s.tmp" % stem, class_path])])
+                # Published only once a start that requires it has mapped it.
+                self.assertEqual(app.entries("trial"), ["|".join([
+                    "-Xshare:on", "-XX:SharedArchiveFile=%s.tmp" % stem, class_path,
+                    "-version"])])
 
                 result, options = self.start(app)
                 self.assertEqual(result.exit_code, 0)
                 self.assertEqual(options, QUIET + quiet + [
-                    "-XX:SharedArchiveFile=%s\\%s-4096.jsa" % (windows_folder, key)])
+                    "-XX:SharedArchiveFile=%s\\%s" % (windows_folder, archive)])
                 self.assertNotIn("class-list-written", app.record())
 
     def test_a_failed_build_leaves_only_its_count_and_three_stop_the_recording(self):
@@ -132,7 +176,8 @@ class ClassDataCacheUnderWine(unittest.TestCase):
         result, options = self.start(app, args=["3"])
         self.assertEqual(result.exit_code, 3)
         _, folder = self.cache_folder(options[-1])
-        self.assertRegex(" ".join(self.finished_folder(folder)), r"^[0-9a-f]{16}-4096\.jsa$")
+        self.assertRegex(" ".join(self.finished_folder(folder)),
+                         r"^[0-9a-f]{16}-4096-[0-9a-f]{16}\.jsa$")
 
     def test_an_unusable_cache_folder_gives_an_ordinary_start(self):
         app = self.fake_app("21.0.1")

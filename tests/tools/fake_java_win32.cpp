@@ -1,8 +1,9 @@
 // Stands in for a runtime's javaw.exe under Wine (never shipped): with -Xshare:dump and a
 // non-empty -XX:SharedClassListFile, writes a 4096-byte archive to -XX:SharedArchiveFile and
-// exits with 0 (with FAKE_JAVA_FAIL set, writes half of it and exits with 1); else exits with
-// 1 and writes nothing. Appends "dump <arguments>" (separated by
-// '|') to the file that FAKE_JVM_RECORD names.
+// exits with 0 (with FAKE_JAVA_FAIL set, writes half of it and exits with 1); with
+// -Xshare:on (the job's trial), exits with 0 when -XX:SharedArchiveFile names such an archive
+// of 4096 bytes; else exits with 1 and writes nothing. Appends "dump <arguments>" or "trial
+// <arguments>" (separated by '|') to the file that FAKE_JVM_RECORD names.
 
 #include <windows.h>
 
@@ -33,15 +34,27 @@ bool nonEmptyFile(const std::string& path) {
     return filled;
 }
 
+long fileSize(const std::string& path) {
+    FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return -1;
+    std::fseek(file, 0, SEEK_END);
+    long size = std::ftell(file);
+    std::fclose(file);
+    return size;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     std::string joined, classList, archive;
     bool dump = false;
+    bool trial = false;
     for (int i = 1; i < argc; ++i) {
         std::string argument = narrow(argv[i]);
         joined += (i > 1 ? "|" : "") + argument;
         dump = dump || argument == "-Xshare:dump";
+        trial = trial || argument == "-Xshare:on";
         if (classList.empty())
             classList = valueOf(argument, "-XX:SharedClassListFile=");
         if (archive.empty())
@@ -49,9 +62,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (const char* record = std::getenv("FAKE_JVM_RECORD"))
         if (FILE* file = std::fopen(record, "ab")) {
-            std::fprintf(file, "dump %s\n", joined.c_str());
+            std::fprintf(file, "%s %s\n", trial ? "trial" : "dump", joined.c_str());
             std::fclose(file);
         }
+    if (trial)
+        return fileSize(archive) == 4096 ? 0 : 1;
     if (!dump || !nonEmptyFile(classList) || archive.empty())
         return 1;
     FILE* file = std::fopen(archive.c_str(), "wb");

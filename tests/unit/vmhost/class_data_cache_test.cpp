@@ -1,4 +1,5 @@
 #include "vmhost/class_data_cache.h"
+#include "vmhost/class_data_text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,26 @@
 #include <set>
 
 namespace {
+
+// A zip file of size bytes whose central directory is directory: entry data (zeros), the
+// directory, the end record.
+std::string zipFile(const std::string& directory, size_t size) {
+    size_t offset = size - directory.size() - 22;
+    auto little = [](uint64_t value, size_t width) {
+        std::string bytes;
+        for (size_t i = 0; i < width; ++i, value >>= 8)
+            bytes += static_cast<char>(value & 0xff);
+        return bytes;
+    };
+    return std::string(offset, '\0') + directory + "PK\5\6" + std::string(6, '\0') + little(1, 2) +
+           little(directory.size(), 4) + little(offset, 4) + little(0, 2);
+}
+
+struct FakeClassList : ClassListFile {
+    explicit FakeClassList(std::string path) : path(std::move(path)) {}
+    std::string vmName() const override { return path; }
+    std::string path;
+};
 
 // A file system in memory: files with their stamps and texts, folders by path.
 class FakeFiles : public ClassDataFiles {
@@ -27,6 +48,11 @@ class FakeFiles : public ClassDataFiles {
         stamp.regularFile = true;
         stamps[path] = stamp;
     }
+    // A jar whose central directory is directory, of the same size whatever that holds.
+    void addJar(const std::string& path, const std::string& directory = "PK\1\2 one entry") {
+        addFile(path, 1000);
+        texts[path] = zipFile(directory, 1000);
+    }
     void addRuntime(const std::string& home, const std::string& release) {
         addFile(home + "/lib/server/libjvm.so", 20000000);
         addFile(home + "/lib/server/classes.jsa", 13000000);
@@ -37,6 +63,14 @@ class FakeFiles : public ClassDataFiles {
 
     std::string cacheRoot() override { return root; }
     std::string readText(const std::string& path) override { return texts[path]; }
+    bool readRange(const std::string& path, uint64_t offset, size_t length,
+                   std::string& bytes) override {
+        auto found = texts.find(path);
+        if (found == texts.end() || offset + length > found->second.size())
+            return false;
+        bytes = found->second.substr(offset, length);
+        return true;
+    }
     bool stamp(const std::string& path, FileStamp& stamp) override {
         auto found = stamps.find(path);
         if (found == stamps.end())
@@ -52,19 +86,26 @@ class FakeFiles : public ClassDataFiles {
         return names;
     }
     bool makeFolders(const std::string& folder) override {
-        if (writable)
+        if (writable) {
             folders.insert(folder);
+            stamps[folder].folder = true;
+        }
         return writable;
     }
-    bool canCreate(const std::string& path) override {
-        return writable && folders.count(path.substr(0, path.rfind('/'))) > 0;
+    std::shared_ptr<ClassListFile> createClassList(const std::string& path) override {
+        if (!writable || folders.count(path.substr(0, path.rfind('/'))) == 0)
+            return nullptr;
+        addFile(path, 0);
+        return std::make_shared<FakeClassList>(path);
     }
     uint64_t freeSpace(const std::string&) override { return free; }
     bool move(const std::string& from, const std::string& to) override {
         if (stamps.count(from) == 0)
             return false;
         stamps[to] = stamps[from];
+        texts[to] = texts[from];
         stamps.erase(from);
+        texts.erase(from);
         return true;
     }
     void remove(const std::string& path) override {
@@ -79,24 +120,43 @@ class FakeFiles : public ClassDataFiles {
         texts[path] = text;
         return true;
     }
+    bool rewrite(const std::string& path, const std::string& text) override {
+        if (stamps.count(path) == 0)
+            return false;
+        texts[path] = text;
+        return true;
+    }
     std::string uniqueName() override { return "42-7"; }
     char separator() override { return '/'; }
+    std::set<uint64_t> running{42, 99};
+    bool processAlive(uint64_t process) override { return running.count(process) > 0; }
+    uint64_t currentTime() override { return 1765280000; } // 2025-12-09 11:33:20 UTC
+    std::map<std::string, std::string> variables;
+    std::string variable(const char* name) override { return variables[name]; }
 
     std::vector<std::string> jobsStarted;
     bool jobsStart = true;
-    bool startJob(const std::string& jobFile) override {
+    bool startJob(const std::string& jobFile, uint64_t& process) override {
         jobsStarted.push_back(jobFile);
+        process = 99;
         return jobsStart;
     }
-    // The java command: writes archiveSize bytes to the file it is told, then exits.
+    // The java command: the dump writes archiveSize bytes of archiveByte to the file it is
+    // told; the trial exits with trialExitCode.
     uint64_t archiveSize = 1855488;
+    char archiveByte = 'A';
     int dumpExitCode = 0;
-    std::vector<std::string> ran;
+    int trialExitCode = 0;
+    std::vector<std::vector<std::string>> ran;
     int run(const std::vector<std::string>& command) override {
-        ran = command;
+        ran.push_back(command);
+        if (command[1] == "-Xshare:on")
+            return trialExitCode;
         for (const std::string& part : command)
-            if (part.rfind("-XX:SharedArchiveFile=", 0) == 0)
+            if (part.rfind("-XX:SharedArchiveFile=", 0) == 0) {
                 addFile(part.substr(part.find('=') + 1), archiveSize);
+                texts[part.substr(part.find('=') + 1)] = std::string(archiveSize, archiveByte);
+            }
         return dumpExitCode;
     }
 };
@@ -111,8 +171,8 @@ struct App {
 
     explicit App(const std::string& release = java17) {
         files.addRuntime("/jdk", release);
-        files.addFile("/app/app.jar", 1000);
-        files.addFile("/app/lib.jar", 2000);
+        files.addJar("/app/app.jar");
+        files.addJar("/app/lib.jar", "PK\1\2 another entry");
         input.settingsPath = "/app/tool.ini";
         input.vmLibrary = "/jdk/lib/server/libjvm.so";
         input.classPath = {"/app/app.jar", "/app/lib.jar"};
@@ -129,6 +189,12 @@ struct App {
         if (!files.jobsStarted.empty())
             runArchiveJob(files.jobsStarted.back(), files);
         return plan;
+    }
+    // The name the job publishes the fake java command's archive under.
+    std::string archiveName(const ClassDataPlan& plan) const {
+        return archiveFileName(
+            plan.key, files.archiveSize,
+            archiveDigest(std::string(4096, files.archiveByte), files.archiveSize));
     }
     std::vector<std::string> folder(const ClassDataPlan& plan) {
         std::vector<std::string> names = files.list(plan.folder);
@@ -155,6 +221,16 @@ TEST(ClassDataCache, FeatureReleaseFollowsTheVersionText) {
         EXPECT_EQ(featureRelease(c.version), c.feature);
         EXPECT_EQ(archivesClasses(featureRelease(c.version)), c.archives);
     }
+}
+
+TEST(ClassDataCache, DatesInTheTraceAreUtcCalendarDates) {
+    const std::pair<uint64_t, const char*> cases[] = {
+        {0, "1970-01-01 00:00 UTC"},          {951782400, "2000-02-29 00:00 UTC"},
+        {1765280000, "2025-12-09 11:33 UTC"}, {4107542399, "2100-02-28 23:59 UTC"},
+        {4107542400, "2100-03-01 00:00 UTC"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(class_data_text::utcText(c.first), c.second) << c.first;
 }
 
 TEST(ClassDataCache, TheUserDecidesWhenParametersTouchSharing) {
@@ -201,15 +277,18 @@ TEST(ClassDataCache, AFirstStartRecordsItsClassesAndTheNextMapsTheArchiveQuietly
         EXPECT_EQ(plan.stem, plan.folder + "/" + plan.key + ".42-7");
         EXPECT_EQ(plan.options,
                   std::vector<std::string>{"-XX:DumpLoadedClassList=" + plan.stem + ".classes"});
-        // The archive is built with the start's class path and layout options.
-        EXPECT_EQ(app.files.ran, (std::vector<std::string>{
-                                     "/jdk/bin/java", "-Xshare:dump",
-                                     "-XX:SharedClassListFile=" + plan.stem + ".classes",
-                                     "-XX:SharedArchiveFile=" + plan.stem + ".tmp",
-                                     "-Djava.class.path=/app/app.jar:/app/lib.jar", "-Xmx512m"}));
+        // The archive is built with the start's class path and layout options, then mapped
+        // once with sharing required.
+        EXPECT_EQ(app.files.ran,
+                  (std::vector<std::vector<std::string>>{
+                      {"/jdk/bin/java", "-Xshare:dump",
+                       "-XX:SharedClassListFile=" + plan.stem + ".classes",
+                       "-XX:SharedArchiveFile=" + plan.stem + ".tmp",
+                       "-Djava.class.path=/app/app.jar:/app/lib.jar", "-Xmx512m"},
+                      {"/jdk/bin/java", "-Xshare:on", "-XX:SharedArchiveFile=" + plan.stem + ".tmp",
+                       "-Djava.class.path=/app/app.jar:/app/lib.jar", "-Xmx512m", "-version"}}));
         std::vector<std::string> mapping = c.quiet;
-        mapping.push_back("-XX:SharedArchiveFile=" + plan.folder + "/" +
-                          archiveFileName(plan.key, 1855488));
+        mapping.push_back("-XX:SharedArchiveFile=" + plan.folder + "/" + app.archiveName(plan));
         EXPECT_EQ(app.plan().options, mapping);
     }
 }
@@ -247,6 +326,7 @@ TEST(ClassDataCache, NothingIsAddedWhereTheCacheCannotHelpOrCannotWrite) {
              a.input.classPath.push_back("/app/classes");
          }},
         {"missing jar", [](App& a) { a.input.classPath.push_back("/app/gone.jar"); }},
+        {"no zip file", [](App& a) { a.files.texts["/app/lib.jar"].assign(1000, 'x'); }},
         {"no cache folder", [](App& a) { a.files.root.clear(); }},
         {"unwritable folder", [](App& a) { a.files.writable = false; }},
         {"nearly full disk", [](App& a) { a.files.free = uint64_t{100} << 20; }},
@@ -265,13 +345,9 @@ TEST(ClassDataCache, TheJobBuildsAndPublishesTheArchiveThatLaterStartsMap) {
     App app;
     ClassDataPlan plan = app.plan();
     std::string old = plan.folder + "/0123456789abcdef";
-    // An archive of an older jar and the files of a start that ended long ago go; the list of
-    // a start still running stays.
-    app.files.addFile(old + "-4096.jsa", 4096);
+    // An archive of an older jar and its failure count go.
+    app.files.addFile(old + "-4096-0123456789abcdef.jsa", 4096);
     app.files.addFile(old + ".failed", 1);
-    app.files.addFile(old + ".1-1.classes", 10);
-    app.files.stamps[old + ".1-1.classes"].ageSeconds = 2 * 86400;
-    app.files.addFile(old + ".2-2.classes", 10);
 
     struct Recorder : VmHookListener {
         std::vector<std::string> calls;
@@ -288,20 +364,119 @@ TEST(ClassDataCache, TheJobBuildsAndPublishesTheArchiveThatLaterStartsMap) {
     EXPECT_TRUE(app.files.stamps.count(plan.folder + "/" + plan.key + ".making"));
 
     runArchiveJob(plan.stem + ".job", app.files);
-    EXPECT_EQ(app.files.ran, plan.dumpCommand);
-    std::string archive = plan.folder + "/" + archiveFileName(plan.key, 1855488);
-    EXPECT_EQ(app.folder(plan), (std::vector<std::string>{"0123456789abcdef.2-2.classes",
-                                                          plan.key + "-1855488.jsa"}));
+    EXPECT_EQ(app.files.ran.front(), plan.dumpCommand);
+    std::string archive = plan.folder + "/" + app.archiveName(plan);
+    EXPECT_EQ(app.folder(plan), std::vector<std::string>{app.archiveName(plan)});
 
     ClassDataPlan second = app.plan();
     EXPECT_EQ(second.options.back(), "-XX:SharedArchiveFile=" + archive);
     EXPECT_TRUE(second.stem.empty());
+}
 
-    // Truncated: removed, and the next start records its classes again.
-    app.files.stamps[archive].size = 3000;
-    ClassDataPlan third = app.plan();
-    EXPECT_EQ(app.files.removed.back(), archive);
-    EXPECT_FALSE(third.stem.empty());
+TEST(ClassDataCache, AnArchiveThatIsNotTheOneItsNameDescribesIsReplaced) {
+    struct Case {
+        const char* name;
+        void (*spoil)(FakeFiles&, const std::string& archive);
+    };
+    const Case cases[] = {
+        {"damaged header", [](FakeFiles& f, const std::string& a) { f.texts[a][100] = 'Z'; }},
+        {"cut short and renamed to its size",
+         [](FakeFiles& f, const std::string& a) {
+             std::string renamed =
+                 a.substr(0, a.rfind('/') + 17) + "-3000-" + a.substr(a.rfind('-') + 1);
+             f.addFile(renamed, 3000);
+             f.texts[renamed] = f.texts[a].substr(0, 3000);
+             f.remove(a);
+         }},
+        {"a link", [](FakeFiles& f, const std::string& a) { f.stamps[a].link = true; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        App app;
+        ClassDataPlan first = app.firstStart();
+        std::string archive = first.folder + "/" + app.archiveName(first);
+        c.spoil(app.files, archive);
+        std::string spoiled = app.folder(first).at(0);
+        // The start records its classes again; its job publishes a new archive that the
+        // next start maps.
+        app.files.archiveByte = 'B';
+        ClassDataPlan again = app.firstStart();
+        ASSERT_FALSE(again.stem.empty());
+        EXPECT_EQ(app.folder(again), std::vector<std::string>{app.archiveName(again)});
+        EXPECT_NE(app.archiveName(again), spoiled);
+        EXPECT_EQ(app.plan().options.back(),
+                  "-XX:SharedArchiveFile=" + again.folder + "/" + app.archiveName(again));
+    }
+    // An archive the runtime refuses to map is never published, and counts as a failure.
+    App app;
+    app.files.trialExitCode = 1;
+    ClassDataPlan plan = app.firstStart();
+    EXPECT_EQ(app.folder(plan), std::vector<std::string>{plan.key + ".failed"});
+}
+
+TEST(ClassDataCache, TheJobRemovesOnlyItsOwnNamesAndWhatStoppedProcessesLeft) {
+    App app;
+    ClassDataPlan plan = app.plan();
+    std::string busy = plan.folder + "/fedcba9876543210";
+    const std::vector<std::string> kept = {
+        // The user's own files, however old, and names the cache does not make.
+        "notes.txt", "backup.jsa", "x.failed", "0123456789abcdef.1-1.txt",
+        "0123456789ABCDEF.7-1.tmp",
+        // The class list of a start still running, and the files of another key's live job.
+        plan.key + ".99-5.classes", "fedcba9876543210.making", "fedcba9876543210.99-1.tmp",
+        "fedcba9876543210.77-1.classes"};
+    const std::vector<std::string> gone = {
+        // A killed job's archive of this key and of a key without a job, killed starts' lists.
+        plan.key + ".77-1.tmp", "0123456789abcdef.77-2.tmp", "0123456789abcdef.77-3.classes",
+        "0123456789abcdef.77-4.job", plan.key + ".77-5.classes",
+        // Archives of earlier jars, in this version's names and the earlier one's.
+        "0123456789abcdef-4096.jsa", "0123456789abcdef-4096-0123456789abcdef.jsa",
+        "0123456789abcdef.failed"};
+    for (const auto* names : {&kept, &gone})
+        for (const std::string& name : *names) {
+            app.files.addFile(plan.folder + "/" + name, 10);
+            app.files.stamps[plan.folder + "/" + name].ageSeconds = 30 * 86400;
+        }
+    app.files.stamps[busy + ".making"].ageSeconds = 5;
+    app.files.texts[busy + ".making"] = "99";
+    app.files.addFile(plan.stem + ".classes", 50000);
+    startArchiveJob(plan, app.files);
+    runArchiveJob(app.files.jobsStarted.at(0), app.files);
+    std::vector<std::string> expected = kept;
+    expected.push_back(app.archiveName(plan));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(app.folder(plan), expected);
+
+    // A folder that is a link is not used at all.
+    App linked;
+    linked.files.stamps[linked.plan().folder].link = true;
+    EXPECT_TRUE(linked.plan().options.empty());
+}
+
+TEST(ClassDataCache, OptionsFromTheEnvironmentReachTheKeyAndTheBuildAsTheVmReadsThem) {
+    App app;
+    std::string key = app.plan().key;
+    app.files.variables["JAVA_TOOL_OPTIONS"] = "-Dx=1 '-XX:ObjectAlignmentInBytes=16'";
+    app.files.variables["_JAVA_OPTIONS"] = "-Xmx1g";
+    ClassDataPlan plan = app.plan();
+    EXPECT_NE(plan.key, key);
+    std::vector<std::string> tail(plan.dumpCommand.end() - 3, plan.dumpCommand.end());
+    EXPECT_EQ(tail,
+              (std::vector<std::string>{"-XX:ObjectAlignmentInBytes=16", "-Xmx512m", "-Xmx1g"}));
+    app.files.variables["JAVA_TOOL_OPTIONS"] = "-Xshare:off";
+    EXPECT_TRUE(app.plan().options.empty());
+
+    const std::pair<const char*, std::vector<std::string>> splits[] = {
+        {"", {}},
+        {"  -Xmx1g\t-Da=b  ", {"-Xmx1g", "-Da=b"}},
+        {"-Dp=\"a b\" '-Dq=c d'", {"-Dp=a b", "-Dq=c d"}},
+        {"-Dempty='' x", {"-Dempty=", "x"}},
+        {"\"unclosed", {"unclosed"}},
+    };
+    for (const auto& c : splits)
+        EXPECT_EQ(splitEnvironmentOptions(c.first), c.second) << c.first;
+    EXPECT_EQ(std::vector<std::string>(buildIgnoredVariables, buildIgnoredVariables + 3),
+              (std::vector<std::string>{"JDK_JAVA_OPTIONS", "JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"}));
 }
 
 TEST(ClassDataCache, AFailedBuildLeavesNothingBehindAndIsNotRetriedForever) {
@@ -323,7 +498,7 @@ TEST(ClassDataCache, AFailedBuildLeavesNothingBehindAndIsNotRetriedForever) {
             entry.second.ageSeconds = 8 * 86400;
     app.files.dumpExitCode = 0;
     ClassDataPlan plan = app.firstStart();
-    EXPECT_EQ(app.folder(plan), std::vector<std::string>{plan.key + "-1855488.jsa"});
+    EXPECT_EQ(app.folder(plan), std::vector<std::string>{app.archiveName(plan)});
 }
 
 TEST(ClassDataCache, OneJobAtATimeAndNoneWithoutARecordedList) {
@@ -351,7 +526,11 @@ TEST(ClassDataCache, OneJobAtATimeAndNoneWithoutARecordedList) {
          true},
         {"archive published meanwhile",
          [](App& a, const ClassDataPlan& p) {
-             a.files.addFile(p.folder + "/" + archiveFileName(p.key, 77), 77);
+             std::string header(77, 'x');
+             a.files.addFile(p.folder + "/" + archiveFileName(p.key, 77, archiveDigest(header, 77)),
+                             77);
+             a.files.texts[p.folder + "/" + archiveFileName(p.key, 77, archiveDigest(header, 77))] =
+                 header;
          },
          false},
         {"job cannot start", [](App& a, const ClassDataPlan&) { a.files.jobsStart = false; },
@@ -431,8 +610,17 @@ TEST(ClassDataCache, TheKeyFollowsRuntimeClassPathAndLayoutOptionsOnly) {
         bool same;
     };
     const Case cases[] = {
-        {"changed jar size", [](App& a) { a.files.stamps["/app/lib.jar"].size = 2001; }, false},
+        {"changed jar size",
+         [](App& a) {
+             a.files.stamps["/app/lib.jar"].size = 2001;
+             a.files.texts["/app/lib.jar"] = zipFile("PK\1\2 another entry", 2001);
+         },
+         false},
         {"changed jar time", [](App& a) { a.files.stamps["/app/lib.jar"].modified = 2; }, false},
+        // Replaced by a jar of the same size and time that holds other classes.
+        {"swapped jar",
+         [](App& a) { a.files.texts["/app/lib.jar"] = zipFile("PK\1\2 changed entry", 1000); },
+         false},
         {"updated VM library",
          [](App& a) { a.files.stamps["/jdk/lib/server/libjvm.so"].modified = 9; }, false},
         {"other runtime",
@@ -475,11 +663,16 @@ TEST(ClassDataCache, EachApplicationHasAFolderOfItsOwn) {
     EXPECT_EQ(applicationFolderName("/opt/149/tool.ini", false), "tool.ini-00ae086b7b92a1c8");
 
     uint64_t size = 0;
-    EXPECT_TRUE(parseArchiveFileName(archiveFileName("k1", 123), "k1", size));
+    std::string digest;
+    EXPECT_TRUE(
+        parseArchiveFileName(archiveFileName("k1", 123, "00112233445566ff"), "k1", size, digest));
     EXPECT_EQ(size, 123u);
-    for (const char* name : {"k1-.jsa", "k1-12x.jsa", "k2-12.jsa", "k1-12.jsa.tmp", "k1.1-1.tmp",
-                             "k1-123456789012345678901.jsa"})
-        EXPECT_FALSE(parseArchiveFileName(name, "k1", size)) << name;
+    EXPECT_EQ(digest, "00112233445566ff");
+    for (const char* name :
+         {"k1-.jsa", "k1-12.jsa", "k1-12x-00112233445566ff.jsa", "k2-12-00112233445566ff.jsa",
+          "k1-12-0011.jsa", "k1-12-00112233445566FF.jsa",
+          "k1-123456789012345678901-00112233445566ff.jsa"})
+        EXPECT_FALSE(parseArchiveFileName(name, "k1", size, digest)) << name;
 }
 
 } // namespace
