@@ -28,10 +28,6 @@ class FakeRuntimeHost : public RuntimeHost {
     std::map<std::string, std::string> textFiles; // path -> contents
     std::map<std::string, std::string> environment;
 
-    // Set for a machine without a registry, whose runtimes are the entries of these folders.
-    std::vector<std::string> scannedFolders;
-    bool scansFolders = false;
-
     std::set<RegistryView> enumeratedViews;
     std::vector<std::string> openedLibraries;
 
@@ -90,25 +86,6 @@ class FakeRuntimeHost : public RuntimeHost {
             return false;
         value = found->second;
         return true;
-    }
-
-    bool runtimeFolders(std::vector<std::string>& folders) override {
-        folders = scannedFolders;
-        return scansFolders;
-    }
-    // The names that the files below the folder give it.
-    bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
-        std::map<std::string, bool> names; // name -> is a folder
-        for (auto file = files.lower_bound(folder);
-             file != files.end() && file->compare(0, folder.size(), folder) == 0; ++file) {
-            std::string rest = file->substr(folder.size());
-            size_t separator = rest.find(runtimeLayout->separator);
-            names[rest.substr(0, separator)] |= separator != std::string::npos;
-        }
-        entries.clear();
-        for (const auto& [name, isFolder] : names)
-            entries.push_back({name, isFolder});
-        return !entries.empty();
     }
 
   private:
