@@ -119,5 +119,15 @@ std::string rejection(const Launcher& launcher, const JavaVersion& version) {
     if (compare(version, launcher.minVersion) < 0)
         return "version " + toString(version) + " below the minimum " +
                toString(launcher.minVersion);
-    return "kind or vendor not admitted";
+    return {};
+}
+
+std::string rejection(const Launcher& launcher, const RuntimeCandidate& candidate) {
+    std::string reason = rejection(launcher, candidate.version);
+    if (!reason.empty())
+        return reason;
+    if (!vendorAdmitted(launcher, candidate.vendor))
+        return std::string("\"VM Provider\" does not admit ") + vendorName(candidate.vendor) +
+               " runtimes";
+    return std::string("\"JVM Source\" does not admit a ") + kindName(candidate.kind);
 }

@@ -15,8 +15,11 @@ bool isSearched(const Launcher& launcher, RuntimeKind kind, RuntimeVendor vendor
 bool isFavored(const Launcher& launcher, RuntimeKind kind, RuntimeVendor vendor);
 // Neither above "Maximum Version" nor below "Minimum Version".
 bool isInBounds(const Launcher& launcher, const JavaVersion& version);
-// Why a version is outside the bounds, or else why the kind or vendor is not admitted.
+// Why a version is outside the bounds; empty when it is not.
 std::string rejection(const Launcher& launcher, const JavaVersion& version);
+// Why the candidate's version is outside the bounds, or else which setting keeps out its kind
+// or vendor.
+std::string rejection(const Launcher& launcher, const RuntimeCandidate& candidate);
 
 const char* kindName(RuntimeKind kind);
 const char* vendorName(RuntimeVendor vendor);

@@ -1,9 +1,9 @@
 #pragma once
 
 // What the runtime search needs of the operating system, behind one small interface so that
-// the search order, the registry filter and the ranking run unchanged against a fake machine
-// in the unit tests. Win32 answers from the registry; POSIX from the inventory of installed
-// runtimes (discovery/runtime_inventory.h), which it presents as the same five roots.
+// the search order, the filter and the ranking run unchanged against a fake machine in the
+// unit tests. Win32 answers from the registry; POSIX has none and scans the folders where
+// runtimes are installed instead (discovery/runtime_inventory.h).
 
 #include <string>
 #include <string_view>
@@ -90,6 +90,12 @@ inline constexpr RegistryRoot currentRegistryRoots[] = {
 // a paired 32-bit launcher can (on POSIX: runtimes built for 32-bit x86).
 enum class RegistryView { native, x86 };
 
+// One name inside a folder.
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false; // a folder, or a link to one
+};
+
 class RuntimeHost {
   public:
     virtual const RuntimeLayout& layout() const = 0;
@@ -113,6 +119,11 @@ class RuntimeHost {
     virtual bool readTextFile(const std::string& path, std::string& text) = 0;
     // An environment variable; false when it is not defined.
     virtual bool environmentVariable(const std::string& name, std::string& value) = 0;
+    // The folders whose entries are the installed runtimes, in search order, each ending in
+    // the separator; false where the registry records them instead.
+    virtual bool runtimeFolders(std::vector<std::string>&) { return false; }
+    // The entries of a folder in byte order; false when it cannot be listed.
+    virtual bool listFolder(const std::string&, std::vector<FolderEntry>&) { return false; }
 
   protected:
     ~RuntimeHost() = default;

@@ -1,5 +1,7 @@
 #include "discovery/runtime_inventory.h"
 
+#include "support/trace.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -19,12 +21,30 @@ std::string unquoted(std::string value) {
     return value;
 }
 
-const RegistryRoot& rootOf(RuntimeKind kind, RuntimeVendor vendor) {
-    for (const RegistryRoot& root : registryRoots)
-        if (root.kind == kind && root.vendor == vendor)
-            return root;
-    // Only IBM lacks a JDK root; its JDKs join its one root.
-    return rootOf(RuntimeKind::jre, vendor);
+template <typename Build> void traceScan(Build build) {
+    if (isTracing())
+        traceLine("runtime search: " + build());
+}
+
+// The runtime in folder (ending in the separator); false, with the reason traced, when the
+// folder holds none.
+bool readInstalledRuntime(RuntimeHost& host, const std::string& folder, InstalledRuntime& runtime) {
+    std::string text;
+    if (!host.readTextFile(folder + "release", text)) {
+        traceScan([&] { return "  skipped " + folder + ": no release file"; });
+        return false;
+    }
+    ReleaseInfo release = parseReleaseFile(text);
+    RuntimeCandidate& candidate = runtime.candidate;
+    JavaVersion::parse(release.javaVersion, 0, candidate.version);
+    bool isJdk = isJdkHome(host, folder);
+    candidate.kind = isJdk ? RuntimeKind::jdk : RuntimeKind::jre;
+    candidate.vendor = inventoryVendor(release);
+    candidate.home = isJdk ? jdkRuntimeHome(host, folder) : folder;
+    runtime.view = inventoryView(release);
+    if (release.javaVersion.empty())
+        traceScan([&] { return "  " + folder + ": no JAVA_VERSION in its release file"; });
+    return true;
 }
 
 } // namespace
@@ -55,14 +75,13 @@ ReleaseInfo parseReleaseFile(const std::string& text) {
     return release;
 }
 
-const RegistryRoot& inventoryRoot(const ReleaseInfo& release, bool isJdk) {
-    RuntimeKind kind = isJdk ? RuntimeKind::jdk : RuntimeKind::jre;
+RuntimeVendor inventoryVendor(const ReleaseInfo& release) {
     std::string vendor = lowerCase(release.implementor + " " + release.jvmVariant);
     if (vendor.find("ibm") != std::string::npos || vendor.find("openj9") != std::string::npos)
-        return rootOf(kind, RuntimeVendor::ibm);
+        return RuntimeVendor::ibm;
     if (vendor.find("jrockit") != std::string::npos)
-        return rootOf(kind, RuntimeVendor::jrockit);
-    return rootOf(kind, RuntimeVendor::sun);
+        return RuntimeVendor::jrockit;
+    return RuntimeVendor::sun;
 }
 
 RegistryView inventoryView(const ReleaseInfo& release) {
@@ -83,4 +102,31 @@ std::vector<std::string> inventoryFolders(const std::string& userHome) {
     for (const char* tool : {".sdkman/candidates/java", ".jdks", ".gradle/jdks"})
         folders.push_back(home + tool);
     return folders;
+}
+
+void scanRuntimeFolders(RuntimeHost& host, const std::vector<std::string>& folders,
+                        const std::function<void(InstalledRuntime&)>& found) {
+    const char separator = host.layout().separator;
+    std::vector<FolderEntry> entries;
+    for (const std::string& folder : folders) {
+        if (!host.listFolder(folder, entries)) {
+            traceScan([&] {
+                bool exists = host.fileExists(folder.substr(0, folder.size() - 1));
+                return "folder " + folder + (exists ? ": cannot be read" : ": no such folder");
+            });
+            continue;
+        }
+        traceScan([&] {
+            return "folder " + folder + ": " + std::to_string(entries.size()) + " entries";
+        });
+        for (const FolderEntry& entry : entries) {
+            if (!entry.isFolder) {
+                traceScan([&] { return "  skipped " + folder + entry.name + ": not a folder"; });
+                continue;
+            }
+            InstalledRuntime runtime;
+            if (readInstalledRuntime(host, folder + entry.name + separator, runtime))
+                found(runtime);
+        }
+    }
 }

@@ -45,6 +45,13 @@ std::string withSeparator(std::string folder, char separator) {
     return folder;
 }
 
+// A folder without its final separator, as the existence test wants it ("/" and "C:\" stay).
+std::string withoutSeparator(const std::string& folder) {
+    if (folder.size() < 2 || folder[folder.size() - 2] == ':')
+        return folder;
+    return folder.substr(0, folder.size() - 1);
+}
+
 struct Probe {
     const char* flavour;
     bool server;
@@ -127,7 +134,7 @@ bool isAdmitted(const Launcher& launcher, const RuntimeCandidate& candidate, con
         return true;
     traceSearch([&] {
         return std::string(source) + "rejected " + describe(candidate) + ": " +
-               rejection(launcher, candidate.version);
+               rejection(launcher, candidate);
     });
     return false;
 }
@@ -138,6 +145,15 @@ std::string releaseVersion(RuntimeHost& host, const std::string& home) {
     if (!host.readTextFile(home + "release", text))
         return {};
     return parseReleaseFile(text).javaVersion;
+}
+
+// The JavaSoft JRE records probe client first even for favor_server, so their runtimes count
+// as server-capable only when they have no client VM.
+JvmType probeTypeFor(const Launcher& launcher, const RuntimeCandidate& candidate) {
+    if (candidate.vendor == RuntimeVendor::sun && candidate.kind == RuntimeKind::jre &&
+        launcher.jvmType == JvmType::favorServer)
+        return JvmType::client;
+    return launcher.jvmType;
 }
 
 // Probes the home; fills the candidate when it holds a library for the probe type.
@@ -213,17 +229,11 @@ bool readCandidate(const Launcher& launcher, RuntimeHost& host, const RegistryRo
     home = withSeparator(home, host.layout().separator);
     if (root.kind == RuntimeKind::jdk)
         home = jdkRuntimeHome(host, home);
-    // The JavaSoft JRE root probes client first even for favor_server, so its runtimes
-    // count as server-capable only when they have no client VM.
-    JvmType probeType = launcher.jvmType;
-    if (root.vendor == RuntimeVendor::sun && root.kind == RuntimeKind::jre &&
-        probeType == JvmType::favorServer)
-        probeType = JvmType::client;
     JavaVersion::parse(host.versionText(root, subkey, view), 0, candidate.version);
     candidate.home = home;
     candidate.kind = root.kind;
     candidate.vendor = root.vendor;
-    return probeCandidate(launcher, host, probeType, candidate);
+    return probeCandidate(launcher, host, probeTypeFor(launcher, candidate), candidate);
 }
 
 void collectCandidates(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
@@ -315,36 +325,89 @@ bool searchRegistry(const Launcher& launcher, RuntimeHost& host, RegistryView vi
     return true;
 }
 
+bool searchInventory(const Launcher& launcher, RuntimeHost& host,
+                     const std::vector<std::string>& folders, std::string& home, bool& forPair) {
+    std::vector<RuntimeCandidate> native, x86;
+    scanRuntimeFolders(host, folders, [&](InstalledRuntime& runtime) {
+        RuntimeCandidate& candidate = runtime.candidate;
+        bool isX86 = runtime.view == RegistryView::x86;
+        if (isX86 && launcher.pairProduct.empty()) {
+            traceSearch([&] {
+                return "  rejected " + describe(candidate) +
+                       ": a 32-bit x86 runtime, and no \"Pair Product\" is set to run it";
+            });
+            return;
+        }
+        if (isAdmitted(launcher, candidate, "  ") &&
+            probeCandidate(launcher, host, probeTypeFor(launcher, candidate), candidate))
+            (isX86 ? x86 : native).push_back(candidate);
+    });
+    // As in the registry: the 32-bit runtimes count only when no native one is admitted.
+    forPair = native.empty();
+    std::vector<RuntimeCandidate>& candidates = forPair ? x86 : native;
+    if (candidates.empty())
+        return false;
+    if (forPair)
+        traceSearch([] {
+            return std::string("no 64-bit runtime: the 32-bit x86 ones, for the \"Pair Product\"");
+        });
+    sortCandidates(launcher, candidates);
+    home = chooseCandidate(launcher, candidates).home;
+    return true;
+}
+
 bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jvmPath) {
+    jvmPath.clear();
     std::string value;
     if (!host.environmentVariable("JAVA_HOME", value) || value.empty()) {
         traceSearch([] { return std::string("JAVA_HOME: not set"); });
         return false;
     }
+    const std::string installation = withSeparator(value, host.layout().separator);
+    if (!host.fileExists(withoutSeparator(installation))) {
+        traceSearch([&] { return "JAVA_HOME " + installation + ": no such folder"; });
+        return false;
+    }
+    std::string text, versionFault;
+    if (!host.readTextFile(installation + "release", text))
+        versionFault = "no release file";
+    ReleaseInfo release = parseReleaseFile(text);
+    if (versionFault.empty() && release.javaVersion.empty())
+        versionFault = "no JAVA_VERSION in its release file";
     RuntimeCandidate candidate;
-    candidate.home = withSeparator(value, host.layout().separator);
-    std::string text;
-    ReleaseInfo release;
-    if (host.readTextFile(candidate.home + "release", text))
-        release = parseReleaseFile(text);
     JavaVersion::parse(release.javaVersion, 0, candidate.version);
-    bool isJdk = isJdkHome(host, candidate.home);
-    const RegistryRoot& root = inventoryRoot(release, isJdk);
-    candidate.kind = root.kind;
-    candidate.vendor = root.vendor;
-    if (isJdk)
-        candidate.home = jdkRuntimeHome(host, candidate.home);
+    bool isJdk = isJdkHome(host, installation);
+    candidate.kind = isJdk ? RuntimeKind::jdk : RuntimeKind::jre;
+    candidate.vendor = inventoryVendor(release);
+    candidate.home = isJdk ? jdkRuntimeHome(host, installation) : installation;
+    bool hasServerVm = false;
+    std::string library = findVmLibrary(host, candidate.home, launcher.jvmType, hasServerVm);
+    // Say every fault at once: a folder that is not a runtime at all is not "too old".
+    bool unknownVersionFails = !versionFault.empty() && !isInBounds(launcher, candidate.version);
+    if (library.empty() || unknownVersionFails) {
+        traceSearch([&] {
+            std::string faults;
+            if (!versionFault.empty())
+                faults = versionFault + (unknownVersionFails
+                                             ? ", so its version is unknown and cannot meet the "
+                                               "minimum " +
+                                                   toString(launcher.minVersion)
+                                             : std::string());
+            if (library.empty())
+                faults += std::string(faults.empty() ? "" : "; ") + "no VM library for JVM Type " +
+                          typeName(launcher.jvmType);
+            return "JAVA_HOME " + installation + ": " + faults;
+        });
+        return false;
+    }
     if (!isAdmitted(launcher, candidate, "JAVA_HOME: "))
         return false;
-    bool hasServerVm = false;
-    jvmPath = findVmLibrary(host, candidate.home, launcher.jvmType, hasServerVm);
+    jvmPath = library;
     traceSearch([&] {
         return "JAVA_HOME: " + describe(candidate) +
-               (jvmPath.empty()
-                    ? std::string(": no VM library for JVM Type ") + typeName(launcher.jvmType)
-                    : ": VM library " + jvmPath);
+               (versionFault.empty() ? "" : " (" + versionFault + ")") + ": VM library " + jvmPath;
     });
-    return !jvmPath.empty();
+    return true;
 }
 
 bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
@@ -382,12 +445,21 @@ bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
     } else {
         traceSearch([] { return std::string("beside the launcher: no Java home"); });
     }
-    bool found = searchRegistry(launcher, host, RegistryView::native, home);
-    if (!found && !launcher.pairProduct.empty()) {
-        found = searchRegistry(launcher, host, RegistryView::x86, home);
-        // Only the paired 32-bit launcher can load a runtime of that view.
-        if (found)
+    std::vector<std::string> folders;
+    bool found = false;
+    if (host.runtimeFolders(folders)) {
+        bool forPair = false;
+        found = searchInventory(launcher, host, folders, home, forPair);
+        if (found && forPair)
             launcher.usePairedLauncher = true;
+    } else {
+        found = searchRegistry(launcher, host, RegistryView::native, home);
+        if (!found && !launcher.pairProduct.empty()) {
+            found = searchRegistry(launcher, host, RegistryView::x86, home);
+            // Only the paired 32-bit launcher can load a runtime of that view.
+            if (found)
+                launcher.usePairedLauncher = true;
+        }
     }
     if (found) {
         launcher.jvmPath = findVmLibrary(host, home, launcher.jvmType, hasServerVm);

@@ -56,6 +56,10 @@ bool isRootFavored(const Launcher& launcher, const RegistryRoot& root);
 // The home of the best installed runtime of one view; false when none is admitted.
 bool searchRegistry(const Launcher& launcher, RuntimeHost& host, RegistryView view,
                     std::string& home);
+// The home of the best runtime below the folders (POSIX): a native one, else, only with a pair
+// product, a 32-bit x86 one (forPair). False when none is admitted.
+bool searchInventory(const Launcher& launcher, RuntimeHost& host,
+                     const std::vector<std::string>& folders, std::string& home, bool& forPair);
 // The VM library of the runtime JAVA_HOME names, when the bounds, "JVM Source" and "VM
 // Provider" admit it (version from its release file, vendor as the inventory reads it).
 bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jvmPath);

@@ -12,8 +12,8 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace {
 
@@ -22,26 +22,27 @@ struct DirectoryTraits {
     static void release(DIR* directory) { closedir(directory); }
 };
 
-struct InstalledRuntime {
-    std::string folder; // the record's subkey name and its "JavaHome"
-    std::string versionText;
-    const RegistryRoot* root;
-    RegistryView view;
-};
-
-// Entry names in byte order, so the records come in the same order on every run.
-std::vector<std::string> sortedEntries(const std::string& folder) {
-    std::vector<std::string> names;
+// Entry names in byte order, so the runtimes come in the same order on every run.
+bool sortedEntries(const std::string& folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
     UniqueResource<DirectoryTraits> directory(opendir(folder.c_str()));
     if (!directory)
-        return names;
+        return false;
     while (const dirent* entry = readdir(directory.get())) {
         std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
+        if (name == "." || name == "..")
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        // A link counts as what it points to.
+        struct stat target {};
+        if ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+            stat((folder + name).c_str(), &target) == 0)
+            isFolder = S_ISDIR(target.st_mode);
+        entries.push_back({name, isFolder});
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return true;
 }
 
 struct DescriptorTraits {
@@ -51,8 +52,10 @@ struct DescriptorTraits {
 
 // The whole file with plain reads: a stream's setup costs more than reading a release file.
 bool readFile(const std::string& path, std::string& text) {
-    UniqueResource<DescriptorTraits> file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file)
+    // Without blocking: a FIFO planted as a release file must not stop the search.
+    UniqueResource<DescriptorTraits> file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (!file || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
     text.clear();
     char buffer[4096];
@@ -68,28 +71,7 @@ bool readFile(const std::string& path, std::string& text) {
     }
 }
 
-std::vector<InstalledRuntime> takeInventory(const std::vector<std::string>& folders) {
-    std::vector<InstalledRuntime> runtimes;
-    for (std::string folder : folders) {
-        if (folder.empty())
-            continue;
-        if (folder.back() != '/')
-            folder += '/';
-        for (const std::string& name : sortedEntries(folder)) {
-            std::string runtime = folder + name + "/";
-            std::string release;
-            if (!readFile(runtime + "release", release))
-                continue;
-            ReleaseInfo info = parseReleaseFile(release);
-            bool isJdk = fileExists(runtime + "bin/javac");
-            runtimes.push_back({folder + name, info.javaVersion, &inventoryRoot(info, isJdk),
-                                inventoryView(info)});
-        }
-    }
-    return runtimes;
-}
-
-// Presents the inventory as the registry's roots; it is taken the first time it is asked for.
+// The installed runtimes are the folders below the inventory folders.
 class InventoryRuntimeHost : public RuntimeHost {
   public:
     explicit InventoryRuntimeHost(std::vector<std::string> folders)
@@ -101,24 +83,11 @@ class InventoryRuntimeHost : public RuntimeHost {
 
     bool modulePath(std::string& path) override { return ::modulePath(path); }
 
-    std::vector<std::string> subkeyNames(const RegistryRoot& root, RegistryView view) override {
-        std::vector<std::string> names;
-        for (const InstalledRuntime& runtime : inventory())
-            if (*runtime.root == root && runtime.view == view)
-                names.push_back(runtime.folder);
-        return names;
-    }
+    // No registry here: the search asks for runtimeFolders instead.
+    std::vector<std::string> subkeyNames(const RegistryRoot&, RegistryView) override { return {}; }
 
-    std::string versionText(const RegistryRoot& root, const std::string& subkey,
-                            RegistryView view) override {
-        const InstalledRuntime* runtime = find(root, subkey, view);
-        return runtime ? runtime->versionText : std::string();
-    }
-
-    std::string javaHome(const RegistryRoot& root, const std::string& subkey,
-                         RegistryView view) override {
-        const InstalledRuntime* runtime = find(root, subkey, view);
-        return runtime ? runtime->folder : std::string();
+    std::string javaHome(const RegistryRoot&, const std::string&, RegistryView) override {
+        return {};
     }
 
     bool isX86VmLibrary(const std::string& path) override { return ::isX86VmLibrary(path); }
@@ -131,33 +100,20 @@ class InventoryRuntimeHost : public RuntimeHost {
         return readEnvironmentVariable(name, value);
     }
 
+    bool runtimeFolders(std::vector<std::string>& folders) override {
+        folders.clear();
+        for (const std::string& folder : folders_)
+            if (!folder.empty())
+                folders.push_back(folder.back() == '/' ? folder : folder + '/');
+        return true;
+    }
+
+    bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
+        return sortedEntries(folder, entries);
+    }
+
   private:
-    const std::vector<InstalledRuntime>& inventory() {
-        if (!taken_) {
-            inventory_ = takeInventory(folders_);
-            // The search asks for every record by name several times: a scan each time would
-            // make it quadratic in the number of runtimes. The first record of a name answers.
-            for (size_t i = 0; i < inventory_.size(); ++i)
-                byFolder_.emplace(inventory_[i].folder, i);
-            taken_ = true;
-        }
-        return inventory_;
-    }
-
-    const InstalledRuntime* find(const RegistryRoot& root, const std::string& subkey,
-                                 RegistryView view) {
-        const std::vector<InstalledRuntime>& runtimes = inventory();
-        auto found = byFolder_.find(subkey);
-        if (found == byFolder_.end())
-            return nullptr;
-        const InstalledRuntime& runtime = runtimes[found->second];
-        return *runtime.root == root && runtime.view == view ? &runtime : nullptr;
-    }
-
     std::vector<std::string> folders_;
-    std::vector<InstalledRuntime> inventory_;
-    std::unordered_map<std::string, size_t> byFolder_;
-    bool taken_ = false;
 };
 
 } // namespace
@@ -168,7 +124,7 @@ bool locateRuntimeInFolders(Launcher& launcher, const std::vector<std::string>& 
 }
 
 std::string vmLibraryInFolder(const std::string& folder, JvmType type) {
-    InventoryRuntimeHost host({}); // probes files only, takes no inventory
+    InventoryRuntimeHost host({}); // probes files only
     RuntimeFolderPick pick(host, type);
     pick.pick(folder);
     return pick.vmLibraryPath();

@@ -11,7 +11,7 @@ bool tracing = false;
 } // namespace
 
 bool traceTarget(const std::string& setting, const std::string& executablePath,
-                 bool hasStandardError, const std::string& temporaryFolder, TraceTarget& target) {
+                 bool hasStandardError, const std::string& defaultFolder, TraceTarget& target) {
     if (setting.empty())
         return false;
     target = TraceTarget();
@@ -24,7 +24,8 @@ bool traceTarget(const std::string& setting, const std::string& executablePath,
         return true;
     }
     std::string name = executablePath.substr(executablePath.rfind(pathSeparator()) + 1);
-    target.file = temporaryFolder + (name.empty() ? "launcher" : name) + ".trace.log";
+    target.file = defaultFolder + (name.empty() ? "launcher" : name) + ".trace.log";
+    target.isDefaultFile = true;
     return true;
 }
 
@@ -37,7 +38,8 @@ void startTrace(const std::string& executablePath) {
     std::string setting;
     TraceTarget target;
     if (tracing || !readTraceSetting(setting) ||
-        !traceTarget(setting, executablePath, processHasStandardError(), temporaryFolder(), target))
+        !traceTarget(setting, executablePath, processHasStandardError(), defaultTraceFolder(),
+                     target))
         return;
     tracing = openTraceOutput(target);
     if (tracing)

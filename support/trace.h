@@ -2,9 +2,12 @@
 
 // The diagnostic trace of one start, off unless the environment variable JL_TRACE is set:
 // "1" writes to standard error when the process has one, else to <executable>.trace.log in
-// the user's temporary folder; any other value names the file to write (appended to). Each
-// line starts with the milliseconds since the process started. A trace that cannot be opened
-// or written switches itself off: it never stops or slows the start. First thread only.
+// a folder of the user's own (on POSIX the runtime folder $XDG_RUNTIME_DIR, else the cache
+// folder, else the temporary folder; on Windows the user's temporary folder); any other value
+// names the file to write (appended to). Each line starts with the milliseconds since the
+// process started. A trace that cannot be opened at once, without following a link and
+// without waiting (a FIFO without a reader), or that cannot be written, switches itself off:
+// it never stops or slows the start. First thread only.
 
 #include <string>
 
@@ -27,15 +30,20 @@ std::string traceStamp(double milliseconds);
 struct TraceTarget {
     bool toStandardError = false;
     std::string file; // when not to standard error
+    // The fixed default name, which someone else may have planted in a shared folder: only a
+    // plain file of the user's own with no other name is appended to.
+    bool isDefaultFile = false;
 };
 // Where JL_TRACE points; false when it is unset or empty.
 bool traceTarget(const std::string& setting, const std::string& executablePath,
-                 bool hasStandardError, const std::string& temporaryFolder, TraceTarget& target);
+                 bool hasStandardError, const std::string& defaultFolder, TraceTarget& target);
 bool readTraceSetting(std::string& setting);
 bool processHasStandardError();
-std::string temporaryFolder(); // ends in the separator; empty when unknown
+// The folder of the default trace file, ending in the separator; empty when unknown.
+std::string defaultTraceFolder();
 double millisecondsSinceProcessStart();
-// Opens the target for appending; false when it cannot be written.
+// Opens the target for appending, at once and without following a link; false when that
+// cannot be done.
 bool openTraceOutput(const TraceTarget& target);
 // One write of the whole text; false when it did not all go out.
 bool writeTraceOutput(const std::string& text);

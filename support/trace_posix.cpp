@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -46,6 +47,32 @@ double processStartMilliseconds() {
     return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+// A set, non-empty and absolute value.
+bool environmentText(const char* name, std::string& value) {
+    const char* text = std::getenv(name);
+    if (!text || text[0] != '/')
+        return false;
+    value = text;
+    return true;
+}
+
+std::string withSlash(const std::string& folder) {
+    return folder.back() == '/' ? folder : folder + "/";
+}
+
+// A folder of this user's that no one else may write to.
+bool isPrivateFolder(const std::string& folder) {
+    struct stat status {};
+    return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// A regular file of this user's with no second name (a hard link to another file of the user's
+// would have two).
+bool isOwnPlainFile(const struct stat& status) {
+    return S_ISREG(status.st_mode) && status.st_uid == geteuid() && status.st_nlink == 1;
+}
+
 } // namespace
 
 bool readTraceSetting(std::string& setting) {
@@ -60,10 +87,21 @@ bool processHasStandardError() {
     return fcntl(STDERR_FILENO, F_GETFD) != -1;
 }
 
-std::string temporaryFolder() {
-    const char* folder = std::getenv("TMPDIR");
-    std::string text = folder && *folder ? folder : "/tmp";
-    return text.back() == '/' ? text : text + "/";
+std::string defaultTraceFolder() {
+    std::string home, cache, runtime;
+    bool hasHome = environmentText("HOME", home);
+    bool hasCache = environmentText("XDG_CACHE_HOME", cache);
+    if (!hasCache && hasHome) {
+        cache = withSlash(home) + ".cache";
+        hasCache = true;
+    }
+    if (environmentText("XDG_RUNTIME_DIR", runtime) && isPrivateFolder(runtime))
+        return withSlash(runtime);
+    if (hasCache && isPrivateFolder(cache))
+        return withSlash(cache);
+    // Shared with other users: the file's own checks keep a planted name out.
+    std::string temporary;
+    return withSlash(environmentText("TMPDIR", temporary) ? temporary : "/tmp");
 }
 
 double millisecondsSinceProcessStart() {
@@ -76,7 +114,15 @@ bool openTraceOutput(const TraceTarget& target) {
         traceDescriptor = STDERR_FILENO;
         return true;
     }
-    traceFile.reset(open(target.file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    // O_NONBLOCK: a FIFO without a reader fails at once, one with a reader never holds up a
+    // write (a write that would wait fails and ends the trace). O_NOFOLLOW: no link is followed.
+    traceFile.reset(open(target.file.c_str(),
+                         O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
+                         0600));
+    struct stat status {};
+    if (!traceFile || fstat(traceFile.get(), &status) != 0 ||
+        (target.isDefaultFile && !isOwnPlainFile(status)))
+        traceFile.reset();
     traceDescriptor = traceFile.get();
     return traceFile.valid();
 }

@@ -53,7 +53,8 @@ bool processHasStandardError() {
            GetFileType(error) != FILE_TYPE_UNKNOWN;
 }
 
-std::string temporaryFolder() {
+std::string defaultTraceFolder() {
+    // The user's own temporary folder.
     wchar_t buffer[MAX_PATH + 1];
     DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
     if (length == 0 || length > MAX_PATH)
@@ -72,9 +73,20 @@ bool openTraceOutput(const TraceTarget& target) {
         traceHandle = GetStdHandle(STD_ERROR_HANDLE);
         return true;
     }
+    // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused: no link is
+    // followed. A pipe is refused too, since a write to it waits for its reader.
     traceFile.reset(CreateFileW(toWide(target.file).c_str(), FILE_APPEND_DATA,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    DWORD type = traceFile ? GetFileType(traceFile.get()) : FILE_TYPE_UNKNOWN;
+    if (type == FILE_TYPE_DISK &&
+        (!GetFileInformationByHandle(traceFile.get(), &information) ||
+         (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+         (target.isDefaultFile && information.nNumberOfLinks != 1)))
+        traceFile.reset();
+    else if (type != FILE_TYPE_DISK && type != FILE_TYPE_CHAR)
+        traceFile.reset();
     traceHandle = traceFile.get();
     return traceFile.valid();
 }

@@ -96,6 +96,7 @@ class InventoryChoice(InventoryTest):
             "jrockitjdk": self.runtime("jrockitjdk", "1.7.0_10", jdk=True,
                                        implementor="BEA JRockit"),
             "ibmjre": self.runtime("ibmjre", "1.5.0", implementor="IBM Corporation"),
+            "openj9jdk": self.runtime("openj9jdk", "1.4.2", jdk=True, implementor="IBM Corporation"),
         }
         cases = [
             ("", "sunjdk"),
@@ -106,6 +107,7 @@ class InventoryChoice(InventoryTest):
             ("VM Provider=jrockit\nJVM Source=favor_JRE", "jrockitjre"),
             ("VM Provider=ibm", "ibmjre"),
             ("VM Provider=favor_ibm", "ibmjre"),
+            ("VM Provider=ibm\nJVM Source=only_JDK", "openj9jdk"),
             ("VM Provider=Any\nMaximum Version=1.7", "jrockitjdk"),
         ]
         for java, name in cases:

@@ -62,7 +62,7 @@ TEST_F(FakeRuntimes, TheNewestAdmittedRuntimeWins) {
     ASSERT_TRUE(locateRuntimeInFolders(launcher, {root + "/"}));
     EXPECT_EQ(launcher.jvmPath, root + "/jre-11/lib/client/libjvm.so");
 
-    // only_JDK with "VM Provider" ibm: the IBM runtime is not a JDK root's record.
+    // only_JDK with "VM Provider" ibm: the IBM runtime without a compiler is a JRE.
     launcher.jdkWanted = true;
     launcher.jreWanted = launcher.kindFallback = false;
     launcher.maxVersion = JavaVersion::highest();
@@ -72,6 +72,11 @@ TEST_F(FakeRuntimes, TheNewestAdmittedRuntimeWins) {
     launcher.kindFallback = true;
     ASSERT_TRUE(locateRuntimeInFolders(launcher, {root}));
     EXPECT_EQ(launcher.jvmPath, root + "/ibm-21/lib/server/libjvm.so");
+    // An OpenJ9 JDK is a JDK whatever its vendor.
+    runtime("openj9-jdk-11", "JAVA_VERSION=\"11\"\nJVM_VARIANT=\"Openj9\"\n", {"server"}, true);
+    launcher.kindFallback = false;
+    ASSERT_TRUE(locateRuntimeInFolders(launcher, {root}));
+    EXPECT_EQ(launcher.jvmPath, root + "/openj9-jdk-11/lib/server/libjvm.so");
 }
 
 TEST_F(FakeRuntimes, A32BitRuntimeIsOnlyForThePairProduct) {

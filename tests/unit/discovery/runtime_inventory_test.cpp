@@ -21,25 +21,24 @@ TEST(ParseReleaseFile, ReadsTheQuotedValuesItNeeds) {
     EXPECT_EQ(parseReleaseFile("").javaVersion, "");
 }
 
-TEST(InventoryRoot, FollowsVendorAndKind) {
+TEST(InventoryVendor, FollowsImplementorAndVariant) {
     struct Case {
         const char* implementor;
         const char* variant;
-        bool jdk;
-        const char* root;
+        RuntimeVendor vendor;
     } cases[] = {
-        {"Debian", "", true, "Software\\JavaSoft\\Java Development Kit\\"},
-        {"Eclipse Adoptium", "Hotspot", false, "Software\\JavaSoft\\Java Runtime Environment\\"},
-        {"IBM Corporation", "", true, "Software\\IBM\\Java2 Runtime Environment\\"},
-        {"Eclipse Foundation", "OpenJ9", false, "Software\\IBM\\Java2 Runtime Environment\\"},
-        {"Oracle JRockit", "", true, "Software\\JRockit\\Java Development Kit\\"},
-        {"BEA", "jrockit", false, "Software\\JRockit\\Java Runtime Environment\\"},
+        {"Debian", "", RuntimeVendor::sun},
+        {"Eclipse Adoptium", "Hotspot", RuntimeVendor::sun},
+        {"IBM Corporation", "", RuntimeVendor::ibm},
+        {"Eclipse Foundation", "OpenJ9", RuntimeVendor::ibm},
+        {"Oracle JRockit", "", RuntimeVendor::jrockit},
+        {"BEA", "jrockit", RuntimeVendor::jrockit},
     };
     for (const Case& c : cases) {
         ReleaseInfo release;
         release.implementor = c.implementor;
         release.jvmVariant = c.variant;
-        EXPECT_STREQ(inventoryRoot(release, c.jdk).key, c.root) << c.implementor;
+        EXPECT_EQ(inventoryVendor(release), c.vendor) << c.implementor;
     }
 }
 
