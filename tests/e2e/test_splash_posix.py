@@ -242,6 +242,49 @@ class SplashOnLinux(unittest.TestCase):
                 self.assertEqual(app.lines(), ["native splash=false"])
                 self.assertEqual(result.stderr, "")
 
+    def set_work_area(self, area):
+        """Publishes the work area as a window manager does (None: as without one)."""
+        if area is None:
+            self.display.run("xprop", "-root", "-remove", "_NET_WORKAREA", check=True)
+        else:
+            self.display.run("xprop", "-root", "-f", "_NET_WORKAREA", "32c", "-set",
+                             "_NET_WORKAREA", ",".join(map(str, area)), check=True)
+
+    def test_a_picture_larger_than_the_work_area_shows_nothing(self):
+        colour = (200, 80, 40)
+        writers = {"png": pictures.write_plain_png, "gif": pictures.write_plain_gif}
+        panel = (0, 24, 1280, 1000)  # a panel along the top
+        cases = [("png", 8000, 8000, None, False), ("gif", 8000, 8000, None, False),
+                 ("png", 1281, 100, None, False), ("png", 100, 1025, None, False),
+                 ("png", 1280, 1024, None, True), ("png", 1280, 1024, panel, False),
+                 ("gif", 1280, 1000, panel, True)]
+        self.addCleanup(self.set_work_area, None)
+        for kind, width, height, area, shown in cases:
+            with self.subTest(picture="%dx%d.%s" % (width, height, kind), work_area=area):
+                path = os.path.join(self.folder, "plain-%dx%d.%s" % (width, height, kind))
+                writers[kind](path, width, height, colour)
+                self.set_work_area(area)
+                app = self.probe(path)
+                self.start(app)
+                try:
+                    if shown:
+                        window = self.wait_for_window()
+                        self.assertIsNotNone(window, "no splash window")
+                        left, top = (SCREEN[0] - width) // 2, (SCREEN[1] - height) // 2
+                        self.assertEqual(self.display.geometry(window), (left, top, width, height))
+                    else:
+                        # Nothing to show: the window process ends by itself, while main waits.
+                        deadline = time.monotonic() + 30
+                        while (count_processes(app.app.path) > 1 and
+                               time.monotonic() < deadline):
+                            time.sleep(0.1)
+                        self.assertEqual(count_processes(app.app.path), 1)
+                        self.assertEqual(self.splash_windows(), [])
+                finally:
+                    result = self.finish(app)
+                self.assertEqual(result.exit_code, 0, result.stderr)
+                self.assertEqual(result.stderr, "")
+
     def test_the_runtime_splash_library_shows_the_picture_when_preferred_and_present(self):
         path, pixel = self.picture("native.png", 300, 200)
         app = self.probe(path, prefer_native="YES")
