@@ -10,7 +10,7 @@
 #   6. starts of Rhino, Ant and a Swing program with the class-data cache, against the cache
 #      off and the java command, on Java 17 and 25 (Rhino and Ant are installed for this only),
 #   7. the splash on Linux under Xvfb: until the picture shows (against java -splash:) and the
-#      whole start with and without a splash.
+#      whole start with and without a splash, and with a picture larger than the screen.
 # Not part of the test pass. BENCH_ROUNDS sets the rounds of the whole start (default 60);
 # BENCH_QUICK=1 makes every part short (a smoke run, figures too noisy to quote).
 set -euo pipefail
