@@ -11,7 +11,7 @@
 #      off and the java command, on Java 17 and 25 (Rhino and Ant are installed for this only),
 #      first starts, and starts after a bad archive,
 #   7. the splash on Linux under Xvfb: until the picture shows (against java -splash:) and the
-#      whole start with and without a splash.
+#      whole start with and without a splash, and with a picture larger than the screen.
 # Not part of the test pass. BENCH_ROUNDS sets the rounds of the whole start (default 60);
 # BENCH_QUICK=1 makes every part short (a smoke run, figures too noisy to quote).
 set -euo pipefail

@@ -8,7 +8,10 @@
 
 #include <string>
 
-// The picture of the file at path; false when the file cannot be read, is empty, larger than
-// maximumSplashPictureSize, no picture the decoders know (or they are missing), or a picture
-// of more than maximumSplashPixels.
-bool decodeSplashPicture(const std::string& path, SplashImage& image);
+// The whole file at path; empty when it cannot be read, is empty or is larger than
+// maximumSplashPictureSize.
+std::string readSplashPictureFile(const std::string& path);
+
+// The picture of a file's bytes; false when they are no picture the decoders know (or the
+// decoders are missing), or a picture of more than maximumSplashPixels.
+bool decodeSplashPicture(const std::string& bytes, SplashImage& image);

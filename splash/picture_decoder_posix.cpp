@@ -68,17 +68,6 @@ bool decodePng(const PngApi& api, const std::string& bytes, SplashImage& image) 
     return api.png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr) != 0;
 }
 
-std::string readPictureFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::string bytes;
-    char buffer[65536];
-    while (file && bytes.size() <= maximumSplashPictureSize) {
-        file.read(buffer, sizeof(buffer));
-        bytes.append(buffer, static_cast<size_t>(file.gcount()));
-    }
-    return bytes.size() <= maximumSplashPictureSize ? bytes : std::string();
-}
-
 // A format known by its first bytes goes straight to its decoder, which spares GdkPixbuf's
 // detection through GIO (tens of milliseconds). Null when the bytes are no picture.
 GdkPixbuf* decode(const PixbufApi& api, const std::string& bytes) {
@@ -135,8 +124,18 @@ bool decodeWithPixbuf(const std::string& bytes, SplashImage& image) {
 
 } // namespace
 
-bool decodeSplashPicture(const std::string& path, SplashImage& image) {
-    std::string bytes = readPictureFile(path);
+std::string readSplashPictureFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes;
+    char buffer[65536];
+    while (file && bytes.size() <= maximumSplashPictureSize) {
+        file.read(buffer, sizeof(buffer));
+        bytes.append(buffer, static_cast<size_t>(file.gcount()));
+    }
+    return bytes.size() <= maximumSplashPictureSize ? bytes : std::string();
+}
+
+bool decodeSplashPicture(const std::string& bytes, SplashImage& image) {
     if (bytes.empty())
         return false;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -1,6 +1,8 @@
 #include "splash/splash_picture_win32.h"
 
 #include "splash/picture_alpha.h"
+#include "splash/picture_header.h"
+#include "splash/splash_image.h"
 #include "splash/splash_window.h"
 #include "support/wide_text.h"
 
@@ -118,6 +120,18 @@ bool fitsOneBuffer(uint64_t width, uint64_t height) {
     return width > 0 && height > 0 && width <= INT32_MAX / 4 && height <= UINT_MAX / (width * 4);
 }
 
+// The size the header claims decides before any decoder allocates for it: a small file can
+// claim gigabytes of pixels.
+bool claimsShowableSize(const unsigned char* bytes, size_t count) {
+    PictureHeaderSize claimed;
+    if (!readPictureHeaderSize(bytes, count, claimed))
+        return false;
+    ScreenDc screen;
+    claimed = headerPixelSize(claimed, GetDeviceCaps(screen.get(), LOGPIXELSX),
+                              GetDeviceCaps(screen.get(), LOGPIXELSY));
+    return isShowableSplashSize(claimed.width, claimed.height);
+}
+
 } // namespace
 
 HBITMAP createAlphaBitmap(int32_t width, int32_t height, void** bits) {
@@ -139,7 +153,7 @@ bool SplashPicture::loadFromFile(const std::string& path) {
 
 bool SplashPicture::loadFromMemory(const unsigned char* bytes, size_t count) {
     clear();
-    if (count == 0 || count > static_cast<size_t>(LONG_MAX))
+    if (count == 0 || count > static_cast<size_t>(LONG_MAX) || !claimsShowableSize(bytes, count))
         return false;
     // The system picture loader knows no PNG; the imaging component keeps its alpha.
     return isPngData(bytes, count) ? loadPng(bytes, count) : loadOlePicture(bytes, count);
@@ -181,6 +195,12 @@ bool SplashPicture::loadOlePicture(const unsigned char* bytes, size_t count) {
     ScreenDc screen;
     widthPixels_ = MulDiv(GetDeviceCaps(screen.get(), LOGPIXELSX), width, himetricPerInch);
     heightPixels_ = MulDiv(GetDeviceCaps(screen.get(), LOGPIXELSY), height, himetricPerInch);
+    // What the loader made of the header must not exceed the bound either: the bitmaps to come
+    // are of this size.
+    if (!isShowableSplashSize(widthPixels_, heightPixels_)) {
+        clear();
+        return false;
+    }
     DWORD attributes = 0;
     if (SUCCEEDED(picture->get_Attributes(&attributes)) && (attributes & PICTURE_TRANSPARENT) != 0)
         keepTransparentParts();

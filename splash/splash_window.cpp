@@ -19,6 +19,26 @@ SplashPosition centredSplashPosition(int32_t screenWidth, int32_t screenHeight, 
     return {half(int64_t{screenWidth} - width), half(int64_t{screenHeight} - height)};
 }
 
+SplashArea splashWorkArea(const std::vector<int64_t>& desktopAreas, int64_t desktop,
+                          const SplashArea& monitor) {
+    if (desktop < 0 || static_cast<uint64_t>(desktop) >= desktopAreas.size() / 4)
+        return monitor;
+    const int64_t* area = &desktopAreas[static_cast<size_t>(desktop) * 4];
+    const int64_t left = std::max<int64_t>(area[0], monitor.x);
+    const int64_t top = std::max<int64_t>(area[1], monitor.y);
+    const int64_t right = std::min<int64_t>(area[0] + area[2], int64_t{monitor.x} + monitor.width);
+    const int64_t bottom =
+        std::min<int64_t>(area[1] + area[3], int64_t{monitor.y} + monitor.height);
+    if (right <= left || bottom <= top)
+        return monitor;
+    return {static_cast<int32_t>(left), static_cast<int32_t>(top),
+            static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
+}
+
+bool fitsSplashArea(int64_t width, int64_t height, const SplashArea& area) {
+    return width <= area.width && height <= area.height;
+}
+
 const char* splashPictureFormat(const unsigned char* data, size_t size) {
     struct Signature {
         const char* format;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // What the splash window shows.
 struct SplashRequest {
@@ -43,6 +44,21 @@ struct SplashPosition {
 // of or above its edge.
 SplashPosition centredSplashPosition(int32_t screenWidth, int32_t screenHeight, int32_t width,
                                      int32_t height);
+
+// A rectangle of the screen.
+struct SplashArea {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+// The work area of one desktop from the window manager's list (x, y, width and height for each
+// desktop in turn), within the monitor: what the desktop leaves to windows there. The monitor
+// itself when the list has no such desktop or its area misses the monitor.
+SplashArea splashWorkArea(const std::vector<int64_t>& desktopAreas, int64_t desktop,
+                          const SplashArea& monitor);
+// Whether a picture of width by height fits inside area.
+bool fitsSplashArea(int64_t width, int64_t height, const SplashArea& area);
 
 // The picture format that the bytes start with: "png", "jpeg", "gif", "bmp" or "ico" (the
 // decoders' names for them); null for anything else.

@@ -8,6 +8,7 @@
 #include "splash/splash_window_host.h"
 
 #include "splash/picture_decoder.h"
+#include "splash/picture_header.h"
 #include "splash/splash_window.h"
 #include "splash/x11_api.h"
 
@@ -50,6 +51,8 @@ enum AtomName {
     stateSkipTaskbar,
     stateSkipPager,
     motifHints,
+    workArea,
+    currentDesktop,
     compositingManager,
     atomCount
 };
@@ -75,6 +78,8 @@ bool internAtoms(const X11Api& x, DisplayScreen& screen) {
                                     "_NET_WM_STATE_SKIP_TASKBAR",
                                     "_NET_WM_STATE_SKIP_PAGER",
                                     "_MOTIF_WM_HINTS",
+                                    "_NET_WORKAREA",
+                                    "_NET_CURRENT_DESKTOP",
                                     manager.c_str()};
     return x.XInternAtoms(screen.display, const_cast<char**>(names), atomCount, False,
                           screen.atoms) != 0;
@@ -100,14 +105,10 @@ PixelLayout layoutOf(const SplashVisual& visual) {
     return layout;
 }
 
-struct Area {
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
 // The primary monitor (or the first) as XRandR reports it; else the whole screen.
-Area primaryMonitor(const X11Api& x, const DisplayScreen& screen) {
-    Area area{0, 0, x.XDisplayWidth(screen.display, screen.number),
-              x.XDisplayHeight(screen.display, screen.number)};
+SplashArea primaryMonitor(const X11Api& x, const DisplayScreen& screen) {
+    SplashArea area{0, 0, x.XDisplayWidth(screen.display, screen.number),
+                    x.XDisplayHeight(screen.display, screen.number)};
     int count = 0;
     XRRMonitorInfo* monitors =
         x.hasMonitors() ? x.XRRGetMonitors(screen.display, screen.root, True, &count) : nullptr;
@@ -122,6 +123,32 @@ Area primaryMonitor(const X11Api& x, const DisplayScreen& screen) {
     }
     x.XRRFreeMonitors(monitors);
     return area;
+}
+
+// The 32-bit values of a CARDINAL property of the root window; empty where it is not set.
+std::vector<int64_t> rootCardinals(const X11Api& x, const DisplayScreen& screen, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<int64_t> values;
+    if (x.XGetWindowProperty(screen.display, screen.root, property, 0, 4096, False, XA_CARDINAL,
+                             &type, &format, &count, &after, &data) == Success &&
+        data && type == XA_CARDINAL && format == 32) {
+        // Xlib hands 32-bit items as longs.
+        const long* items = reinterpret_cast<const long*>(data);
+        values.assign(items, items + count);
+    }
+    if (data)
+        x.XFree(data);
+    return values;
+}
+
+// What the window manager leaves to windows on the monitor (panels and docks excluded).
+SplashArea workAreaOf(const X11Api& x, const DisplayScreen& screen, const SplashArea& monitor) {
+    const std::vector<int64_t> desktop = rootCardinals(x, screen, screen.atoms[currentDesktop]);
+    return splashWorkArea(rootCardinals(x, screen, screen.atoms[workArea]),
+                          desktop.empty() ? 0 : desktop[0], monitor);
 }
 
 // A pixmap of the picture in the visual's format.
@@ -158,7 +185,7 @@ Pixmap pictureToPixmap(const X11Api& x, const DisplayScreen& screen, const Splas
 }
 
 Window createWindow(const X11Api& x, const DisplayScreen& screen, const SplashVisual& visual,
-                    Pixmap background, const Area& place) {
+                    Pixmap background, const SplashArea& place) {
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = background;
     attributes.border_pixel = 0;
@@ -183,7 +210,7 @@ void setAtoms(const X11Api& x, const DisplayScreen& screen, Window window, Atom 
 // What the window manager is told: a splash without decoration, taskbar or pager entry that
 // takes no focus and stays where and as large as it is.
 void describeWindow(const X11Api& x, const DisplayScreen& screen, Window window,
-                    const Area& place) {
+                    const SplashArea& place) {
     // Never shown (no decoration); it lets tools find the window.
     x.XStoreName(screen.display, window, "SplashScreenWindow");
     setAtoms(x, screen, window, screen.atoms[windowType], {screen.atoms[windowTypeSplash]});
@@ -222,15 +249,16 @@ void cutOutTransparency(const X11Api& x, const DisplayScreen& screen, Window win
 
 // Shows the picture and keeps the connection served until the process is ended; returns
 // only when the picture cannot be shown.
-void showOnScreen(const X11Api& x, DisplayScreen& screen, SplashImage picture, bool shadow) {
+void showOnScreen(const X11Api& x, DisplayScreen& screen, const SplashArea& monitor,
+                  SplashImage picture, bool shadow) {
     SplashVisual visual = chooseVisual(x, screen);
     // The pixels are made for visuals that give each colour its bits (all of today's).
     if (visual.visual->c_class != TrueColor)
         return;
-    Area monitor = primaryMonitor(x, screen);
     SplashPosition position =
         centredSplashPosition(monitor.width, monitor.height, picture.width, picture.height);
-    Area place{monitor.x + position.left, monitor.y + position.top, picture.width, picture.height};
+    SplashArea place{monitor.x + position.left, monitor.y + position.top, picture.width,
+                     picture.height};
     // A shadow needs a display that blends the window with what lies below it.
     if (shadow && visual.alpha) {
         picture = withDropShadow(picture);
@@ -262,9 +290,14 @@ WindowMessage splashWindowRequest(const SplashRequest& request) {
 }
 
 WindowMessage showSplashWindow(const WindowMessage& request) {
-    SplashImage picture;
-    // A picture that cannot be read shows nothing, and nothing is said.
-    if (!decodeSplashPicture(request.field("image"), picture))
+    // A picture that cannot be read, or whose header claims too many pixels, shows nothing,
+    // and nothing is said. Formats without a known header are measured once decoded.
+    const std::string bytes = readSplashPictureFile(request.field("image"));
+    PictureHeaderSize claimed;
+    const bool sized = readPictureHeaderSize(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                             bytes.size(), claimed);
+    claimed = headerPixelSize(claimed, 96, 96);
+    if (bytes.empty() || (sized && !isShowableSplashSize(claimed.width, claimed.height)))
         return nothingShown();
     X11Api x;
     if (!loadX11Api(x))
@@ -277,6 +310,17 @@ WindowMessage showSplashWindow(const WindowMessage& request) {
     screen.root = x.XRootWindow(screen.display, screen.number);
     if (!internAtoms(x, screen))
         return nothingShown();
-    showOnScreen(x, screen, std::move(picture), request.field("shadow") == "true");
+    // A picture larger than the work area shows nothing: it would cover the desktop, and its
+    // decoding alone could outlast the program's start, so that it showed beside or after the
+    // program's own window.
+    const SplashArea monitor = primaryMonitor(x, screen);
+    const SplashArea limit = workAreaOf(x, screen, monitor);
+    if (sized && !fitsSplashArea(claimed.width, claimed.height, limit))
+        return nothingShown();
+    SplashImage picture;
+    if (!decodeSplashPicture(bytes, picture) ||
+        !fitsSplashArea(picture.width, picture.height, limit))
+        return nothingShown();
+    showOnScreen(x, screen, monitor, std::move(picture), request.field("shadow") == "true");
     return nothingShown();
 }

@@ -25,7 +25,9 @@
     F(XDisplayHeight)                                                                              \
     F(XDisplayWidth)                                                                               \
     F(XFlush)                                                                                      \
+    F(XFree)                                                                                       \
     F(XGetSelectionOwner)                                                                          \
+    F(XGetWindowProperty)                                                                          \
     F(XInternAtoms)                                                                                \
     F(XMapWindow)                                                                                  \
     F(XMatchVisualInfo)                                                                            \

@@ -158,3 +158,70 @@ def start_backdrop(display, size, timeout=30):
             raise RuntimeError("the backdrop window did not show")
         time.sleep(0.05)
     return backdrop
+
+
+def write_plain_png(path, width, height, rgb):
+    """An RGB PNG of one colour, compressed row by row: a picture of any size in a small file."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    compressor = zlib.compressobj(1)
+    row = b"\0" + bytes(rgb) * width
+    data = b"".join(compressor.compress(row) for _ in range(height)) + compressor.flush()
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" +
+                chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+                chunk(b"IDAT", data) + chunk(b"IEND", b""))
+
+
+def write_plain_gif(path, width, height, rgb):
+    """A GIF of one colour: its LZW codes for a run of one index are each the longest run the
+    table holds, so even 100 million pixels take some 50,000 codes."""
+    clear, end, first_free = 4, 5, 6  # two-bit codes: colours 0 to 3
+    out, bits, count = bytearray(), 0, 0
+
+    def emit(code, size):
+        nonlocal bits, count
+        bits |= code << count
+        count += size
+        while count >= 8:
+            out.append(bits & 0xFF)
+            bits >>= 8
+            count -= 8
+
+    remaining, size, next_code, longest = width * height, 3, first_free, 1
+    emit(clear, size)
+    while remaining:
+        run = min(longest, remaining)
+        emit(0 if run == 1 else first_free + run - 2, size)  # the table holds runs 1, 2, 3, ...
+        remaining -= run
+        next_code += 1
+        longest = run + 1
+        if next_code - 1 == 1 << size and size < 12:
+            size += 1
+        if next_code == 4096:
+            emit(clear, size)
+            size, next_code, longest = 3, first_free, 1
+    emit(end, size)
+    if count:
+        out.append(bits & 0xFF)
+    blocks = b"".join(bytes([len(out[i:i + 255])]) + out[i:i + 255]
+                      for i in range(0, len(out), 255))
+    with open(path, "wb") as f:
+        f.write(b"GIF89a" + struct.pack("<HHBBB", width, height, 0x80, 0, 0) + bytes(rgb) +
+                b"\0\0\0" + b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\x02" +
+                blocks + b"\0;")
+
+
+def write_plain_bmp(path, width, height, rgb):
+    """A one-bit BMP of one colour: a large picture in a file an eighth of its pixel count."""
+    stride = (width + 31) // 32 * 4
+    offset = 14 + 40 + 8
+    with open(path, "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", offset + stride * height, 0, 0, offset))
+        f.write(struct.pack("<IiiHHIIiiII", 40, width, height, 1, 1, 0, stride * height, 2835,
+                            2835, 2, 0))
+        f.write(bytes(reversed(rgb)) + b"\0" + b"\0\0\0\0")
+        row = bytes(stride)
+        for _ in range(height):
+            f.write(row)

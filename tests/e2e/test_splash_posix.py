@@ -11,7 +11,8 @@ import unittest
 import zlib
 
 import splash_pictures as pictures
-from java_app import ProbeApp, jdk_home
+from harness import RunningPosix
+from java_app import ProbeApp, java_file, jdk_home, vm_sanitizer_env
 from xvfb_display import XvfbDisplay
 
 TITLE = "SplashScreenWindow"
@@ -29,6 +30,18 @@ def without_splash_library(jdk, folder):
         if name != "libsplashscreen.so":
             os.symlink(os.path.join(jdk, "lib", name), os.path.join(folder, "lib", name))
     return folder
+
+
+def count_processes(executable):
+    """How many processes run the executable (the launcher, and its window process while one
+    runs)."""
+    count = 0
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            count += os.readlink("/proc/%s/exe" % pid) == executable
+        except OSError:
+            pass
+    return count
 
 
 class SplashOnLinux(unittest.TestCase):
@@ -49,13 +62,13 @@ class SplashOnLinux(unittest.TestCase):
         return pictures.make_picture(self.folder, name, width, height, alpha_corners)
 
     def probe(self, picture, prefer_native=None, runtime=None, application_section="",
-              shadow=None):
+              shadow=None, main_class="probe.Splash"):
         display = "[Display]\nSplash Screen=%s\n" % picture
         if shadow is not None:
             display += "Splash Screen Shadow=%s\n" % shadow
         if prefer_native is not None:
             display += "Preffer Native Splash Screen=%s\n" % prefer_native
-        app = ProbeApp("probe.Splash", runtime=runtime,
+        app = ProbeApp(main_class, runtime=runtime,
                        application_section=application_section + display)
         self.addCleanup(app.remove)
         return app
@@ -229,6 +242,49 @@ class SplashOnLinux(unittest.TestCase):
                 self.assertEqual(app.lines(), ["native splash=false"])
                 self.assertEqual(result.stderr, "")
 
+    def set_work_area(self, area):
+        """Publishes the work area as a window manager does (None: as without one)."""
+        if area is None:
+            self.display.run("xprop", "-root", "-remove", "_NET_WORKAREA", check=True)
+        else:
+            self.display.run("xprop", "-root", "-f", "_NET_WORKAREA", "32c", "-set",
+                             "_NET_WORKAREA", ",".join(map(str, area)), check=True)
+
+    def test_a_picture_larger_than_the_work_area_shows_nothing(self):
+        colour = (200, 80, 40)
+        writers = {"png": pictures.write_plain_png, "gif": pictures.write_plain_gif}
+        panel = (0, 24, 1280, 1000)  # a panel along the top
+        cases = [("png", 8000, 8000, None, False), ("gif", 8000, 8000, None, False),
+                 ("png", 1281, 100, None, False), ("png", 100, 1025, None, False),
+                 ("png", 1280, 1024, None, True), ("png", 1280, 1024, panel, False),
+                 ("gif", 1280, 1000, panel, True)]
+        self.addCleanup(self.set_work_area, None)
+        for kind, width, height, area, shown in cases:
+            with self.subTest(picture="%dx%d.%s" % (width, height, kind), work_area=area):
+                path = os.path.join(self.folder, "plain-%dx%d.%s" % (width, height, kind))
+                writers[kind](path, width, height, colour)
+                self.set_work_area(area)
+                app = self.probe(path)
+                self.start(app)
+                try:
+                    if shown:
+                        window = self.wait_for_window()
+                        self.assertIsNotNone(window, "no splash window")
+                        left, top = (SCREEN[0] - width) // 2, (SCREEN[1] - height) // 2
+                        self.assertEqual(self.display.geometry(window), (left, top, width, height))
+                    else:
+                        # Nothing to show: the window process ends by itself, while main waits.
+                        deadline = time.monotonic() + 30
+                        while (count_processes(app.app.path) > 1 and
+                               time.monotonic() < deadline):
+                            time.sleep(0.1)
+                        self.assertEqual(count_processes(app.app.path), 1)
+                        self.assertEqual(self.splash_windows(), [])
+                finally:
+                    result = self.finish(app)
+                self.assertEqual(result.exit_code, 0, result.stderr)
+                self.assertEqual(result.stderr, "")
+
     def test_the_runtime_splash_library_shows_the_picture_when_preferred_and_present(self):
         path, pixel = self.picture("native.png", 300, 200)
         app = self.probe(path, prefer_native="YES")
@@ -249,6 +305,50 @@ class SplashOnLinux(unittest.TestCase):
         result = self.finish(app)
         self.assertEqual(result.exit_code, 0, result.stderr)
         self.assertEqual(app.lines(), ["native splash=false"])
+
+    def test_the_runtime_splash_closes_when_the_programs_first_window_shows(self):
+        width, height = 300, 200
+        path, pixel = self.picture("closing.png", width, height)
+        left, top = (SCREEN[0] - width) // 2, (SCREEN[1] - height) // 2
+        app = self.probe(path, prefer_native="yes", main_class="probe.SplashWindow")
+        show, release = app.file("show"), app.file("release")
+        java = [os.path.join(jdk_home(), "bin", "java"), "-splash:" + path,
+                "-Dprobe.out=" + app.out, "-cp", java_file("probe.jar"), "probe.SplashWindow"]
+        # The java command first, as the behaviour to match.
+        for how, argv in (("java -splash:", java), ("launcher", [app.app.path])):
+            with self.subTest(how=how):
+                for name in (app.out, show, release):
+                    if os.path.exists(name):
+                        os.remove(name)
+                running = RunningPosix(argv + [show, release], env=vm_sanitizer_env(),
+                                       display=self.display.name)
+                try:
+                    deadline = time.monotonic() + 60
+                    while not app.lines() and running.running() and time.monotonic() < deadline:
+                        time.sleep(0.1)
+                    self.assertEqual(app.lines(), ["splash before window=true"])
+                    screen = pictures.Screen(self.display.name)
+                    self.assertEqual(pictures.mismatches(screen, left, top, width, height, pixel),
+                                     [], "the splash is not on the screen")
+                    open(show, "w").close()
+                    self.display.find_window("Probe Window")
+                    # From the moment the program's window is seen mapped, the picture has a
+                    # second to go.
+                    gone_by = time.monotonic() + 1.0
+                    shot = os.path.join(self.folder, "closing-%s.shot.png" % how.split()[0])
+                    while True:
+                        screen = pictures.Screen(self.display.name)
+                        if pictures.mismatches(screen, left, top, width, height, pixel):
+                            break
+                        if time.monotonic() > gone_by:
+                            self.display.screenshot(shot)
+                            self.fail("the splash stayed")
+                        time.sleep(0.05)
+                    self.display.screenshot(shot)
+                finally:
+                    open(release, "w").close()
+                    result = running.finish(120)
+                self.assertEqual(result.exit_code, 0, result.stderr)
 
 
 if __name__ == "__main__":

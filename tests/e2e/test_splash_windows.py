@@ -66,10 +66,18 @@ class SplashApp(FakeVmApp):
             shutil.copy(windows_build_path("tests", "tools", splash_library),
                         self.app.file("jre", "bin", "splashscreen.dll"))
 
-    def run(self, args=(), splash="1", lang=None):
+    def run(self, args=(), splash="1", lang=None, memory=False):
         env = {"FAKE_JVM_SPLASH": splash, "FAKE_JVM_RELEASE": to_windows_path(self.release),
                "FAKE_JVM_RECORD": to_windows_path(self.record_path)}
+        if memory:
+            env["FAKE_JVM_MEMORY"] = "1"
         return self.app.run(args, env=env, lang=lang)
+
+    def peak_working_set(self):
+        """The process's peak working set in bytes, as the test VM library read it at the end."""
+        peaks = [int(line.split()[1]) for line in self.record()
+                 if line.startswith("peak-working-set ")]
+        return peaks[-1]
 
     def run_while_shown(self, check, args=()):
         """Runs until main has seen the splash window, calls check(window), then lets main
@@ -193,6 +201,35 @@ class SplashWindowUnderWine(unittest.TestCase):
         app = self.splash_app(picture=path, main_class="fake.Main")
         self.assertEqual(app.run(splash="wait").exit_code, 0)
         self.assertIn("splash-window -60,482 1400x60 visible", app.record())
+
+    def test_pictures_over_the_size_bound_show_nothing_and_take_no_memory(self):
+        """A small file can claim a picture of gigabytes: the header is read before anything is
+        decoded. Up to the bound (8192 by 8192 pixels, a side of 32767) pictures still show."""
+        folder = os.path.join(build_dir(), "splash-pictures")
+        os.makedirs(folder, exist_ok=True)
+        colour = (200, 80, 40)
+        base = self.splash_app(main_class="fake.Main")
+        self.assertEqual(base.run(memory=True).exit_code, 0)
+        writers = {"png": pictures.write_plain_png, "gif": pictures.write_plain_gif,
+                   "bmp": pictures.write_plain_bmp}
+        cases = [("png", 10000, 10000, False), ("gif", 10000, 10000, False),
+                 ("bmp", 10000, 10000, False), ("gif", 8193, 8192, False),
+                 ("png", 2, 32768, False), ("gif", 8192, 8192, True), ("png", 32767, 2, True)]
+        for kind, width, height, shown in cases:
+            with self.subTest(picture="%dx%d.%s" % (width, height, kind)):
+                path = os.path.join(folder, "plain-%dx%d.%s" % (width, height, kind))
+                writers[kind](path, width, height, colour)
+                app = self.splash_app(picture=path, main_class="fake.Main")
+                self.assertEqual(app.run(splash="wait", memory=True).exit_code, 0)
+                window = splash_window(app.record())
+                self.assertIsNotNone(window, app.record())
+                if shown:
+                    # A PNG keeps its alpha: a layered window.
+                    self.assert_splash_window(window, (width, height), layered=kind == "png")
+                    continue
+                self.assertEqual(window["rect"], (SCREEN[0] // 2, SCREEN[1] // 2, 0, 0))
+                growth = app.peak_working_set() - base.peak_working_set()
+                self.assertLess(growth, 100 * 2**20, "peak grew by %d MB" % (growth // 2**20))
 
     def test_the_drop_shadow_only_for_exactly_true(self):
         path, _ = self.picture("small.bmp", 40, 30)

@@ -12,6 +12,8 @@
 //                                      cleared and before detaching; "wait": main first waits
 //                                      (at most 20 s) until that window is shown
 //              FAKE_JVM_RELEASE        the file whose appearance ends fake/Wait
+//              FAKE_JVM_MEMORY         set: records "peak-working-set <bytes>" of the process
+//                                      when the VM is destroyed
 // Class data: like a real VM, writes the list of the classes it loads to the file that
 // -XX:DumpLoadedClassList names (at once: the list is complete on every way the VM ends).
 // Main classes: fake/Main returns; fake/Exit calls System.exit(first argument); fake/Throws
@@ -25,6 +27,8 @@
 #define _WIN32_WINNT 0x0A00
 #endif
 #include <windows.h>
+
+#include <psapi.h>
 
 // This library implements the invocation functions that jni.h declares.
 #define _JNI_IMPLEMENTATION_
@@ -402,7 +406,17 @@ jboolean JNICALL isInstanceOf(JNIEnv*, jobject instance, jclass cls) {
 
 void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
 
+// The most memory the process has held at once, as the system counts it.
+void recordPeakWorkingSet() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (!environment("FAKE_JVM_MEMORY").empty() &&
+        GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
+        record("peak-working-set " + std::to_string(counters.PeakWorkingSetSize));
+}
+
 jint JNICALL destroyJavaVm(JavaVM*) {
+    recordPeakWorkingSet();
     record("destroy");
     return JNI_OK;
 }

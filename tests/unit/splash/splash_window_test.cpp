@@ -33,6 +33,39 @@ TEST(SplashPosition, CentredWithTruncatingDivision) {
     }
 }
 
+TEST(SplashWorkArea, TheCurrentDesktopsAreaWithinTheMonitor) {
+    const SplashArea monitor{1920, 0, 1280, 1024}; // right of a first monitor
+    struct Case {
+        std::vector<int64_t> areas;
+        int64_t desktop;
+        SplashArea expected;
+    };
+    const Case cases[] = {
+        {{}, 0, monitor},                                  // no window manager says
+        {{1920, 0, 1280, 1000}, 0, {1920, 0, 1280, 1000}}, // a panel at the bottom
+        {{0, 0, 3200, 1024, 1920, 30, 1280, 994}, 1, {1920, 30, 1280, 994}},
+        {{0, 0, 3200, 1024}, 1, monitor},    // no such desktop
+        {{0, 0, 3200, 1024, 0}, 1, monitor}, // a desktop cut short
+        {{0, 0, 3200, 1024}, -1, monitor},
+        {{0, 40, 3200, 984}, 0, {1920, 40, 1280, 984}}, // spans both monitors
+        {{0, 0, 1920, 1080}, 0, monitor},               // only the other monitor
+        {{1900, -10, 40, 20}, 0, {1920, 0, 20, 10}},
+        {{INT32_MAX, 0, 0xFFFFFFFF, 0xFFFFFFFF}, 0, monitor},
+    };
+    for (const Case& c : cases) {
+        const SplashArea area = splashWorkArea(c.areas, c.desktop, monitor);
+        EXPECT_EQ(area.x, c.expected.x) << c.areas.size() << " " << c.desktop;
+        EXPECT_EQ(area.y, c.expected.y);
+        EXPECT_EQ(area.width, c.expected.width);
+        EXPECT_EQ(area.height, c.expected.height);
+    }
+    const SplashArea work{0, 24, 1280, 1000};
+    EXPECT_TRUE(fitsSplashArea(1280, 1000, work));
+    EXPECT_FALSE(fitsSplashArea(1281, 1000, work));
+    EXPECT_FALSE(fitsSplashArea(1280, 1001, work));
+    EXPECT_FALSE(fitsSplashArea(8000, 8000, work));
+}
+
 TEST(SplashPictureFormat, KnownByTheFirstBytes) {
     struct Case {
         std::string bytes;
