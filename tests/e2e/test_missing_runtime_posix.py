@@ -175,12 +175,14 @@ class MissingRuntime(unittest.TestCase):
             settings = f.read()
         broken = os.path.join(self.empty, "broken-jre")
         os.makedirs(os.path.join(broken, "lib", "server"))
+        os.makedirs(os.path.join(broken, "bin"))  # no single subfolder for the chooser to complete
         with open(os.path.join(broken, "lib", "server", "libjvm.so"), "wb") as f:
             f.write(b"\x7fELF but no library" * 100)
         self.probe = probe
         process = self.start()
         self.browse(self.wait_for_dialog(process), broken)
         self.screen.key(self.screen.find_window("JRE Not Found"), "Tab", "space")
+        self.screen.key(self.screen.find_window("Error"), "Return")  # the failed load's notice
         code, stderr = self.finish(process)
         self.assertEqual(code, 255)
         self.assertIn("Failed to load Java VM library: %s/lib/server/libjvm.so" % broken, stderr)
