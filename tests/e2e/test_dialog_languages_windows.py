@@ -55,7 +55,7 @@ class DialogLanguages(unittest.TestCase):
                 result = harness.run_windows(
                     harness.quote_argument(harness.to_windows_path(app.path)), lang=locale,
                     cwd=app.folder, window_class="tool.exe", debug="+dialog,+win", timeout=90)
-                self.assertEqual(result.cancelled_dialogs, 1)
+                self.assertGreaterEqual(result.cancelled_dialogs, 1)
                 self.assertEqual(result.exit_code, 4294967295)
                 texts = self.texts[language_id]
                 strings, dialog = texts["strings"], texts["dialog"][201]

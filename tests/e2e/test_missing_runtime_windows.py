@@ -165,7 +165,8 @@ class MissingRuntimeDialog(unittest.TestCase):
         command = harness.quote_argument(harness.to_windows_path(self.app.path))
         again = harness.run_windows(command, lang="en_US.UTF-8", cwd=self.app.folder,
                                     window_class="tool.exe", timeout=90)
-        self.assertEqual((again.cancelled_dialogs, again.exit_code), (1, 4294967295))
+        self.assertGreaterEqual(again.cancelled_dialogs, 1)
+        self.assertEqual(again.exit_code, 4294967295)
         self.assertEqual(again.messages, [])
 
         make_windows_home(bundled, ["server"])
