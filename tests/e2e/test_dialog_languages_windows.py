@@ -65,7 +65,10 @@ class DialogLanguages(unittest.TestCase):
                 buttons = {int(i): decode(t) for t, i in _BUTTON.findall(result.stderr)}
                 self.assertEqual((buttons[1], buttons[2]), (dialog["ok"], dialog["cancel"]))
                 message = strings[207].replace("%s", strings[219].replace("%s", "1.7"))
-                self.assertIn(message, [decode(t) for t in _SET_TEXT.findall(result.stderr)])
+                # Wine's trace cuts long texts (Cyrillic, Greek) short: a long enough start.
+                shown = [decode(t) for t in _SET_TEXT.findall(result.stderr)]
+                self.assertTrue(any(len(t) >= 40 and message.startswith(t) for t in shown),
+                                (message, shown))
 
 
 if __name__ == "__main__":
