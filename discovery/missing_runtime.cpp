@@ -45,6 +45,11 @@ bool askForRuntime(Launcher& launcher, RuntimeHost& host) {
     if (runMissingRuntimeDialog(request, pick) != MissingRuntimeAnswer::ok || !pick.accepted())
         return false;
     adoptPickedRuntime(launcher, host, pick);
-    writeBackJrePath(launcher, pick.selectedFolder());
+    // This process never loads a runtime meant for the paired launcher, so that pick is
+    // remembered at once; any other only once its library has loaded (Launcher::run).
+    if (launcher.usePairedLauncher)
+        writeBackJrePath(launcher, pick.selectedFolder());
+    else
+        launcher.pickedRuntimeFolder = pick.selectedFolder();
     return true;
 }

@@ -3,7 +3,8 @@
 // The missing-runtime dialog: when the search found no VM library, the user is told which
 // Java runtime is needed, may open its download page, and may pick an installed runtime's
 // folder. OK is possible only while the picked folder holds a VM library; the folder is
-// then used for this start and remembered as "JRE Path" for the next ones. First thread only.
+// then used for this start and remembered as "JRE Path" for the next ones once its library
+// has loaded. First thread only.
 
 #include "discovery/jvm_type.h"
 #include "discovery/runtime_host.h"
@@ -57,6 +58,8 @@ MissingRuntimeAnswer runMissingRuntimeDialog(const MissingRuntimeRequest& reques
 // paired launcher runs it.
 void adoptPickedRuntime(Launcher& launcher, RuntimeHost& host, const RuntimeFolderPick& pick);
 
-// The last step of the runtime search: asks the user, and on OK uses and remembers the
-// folder. False on Cancel or when the dialog could not be shown.
+// The last step of the runtime search: asks the user, and on OK uses the folder. A runtime for
+// the paired launcher is remembered as "JRE Path" at once; any other folder is left in
+// pickedRuntimeFolder, remembered once its VM library has loaded. False on Cancel or when the
+// dialog could not be shown.
 bool askForRuntime(Launcher& launcher, RuntimeHost& host);

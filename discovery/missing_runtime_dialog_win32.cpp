@@ -2,6 +2,7 @@
 
 #include "support/wide_text.h"
 #include "ui/messages.h"
+#include "ui/resource_language_win32.h"
 #include "ui/window_layout_win32.h"
 
 #include <shlobj.h>
@@ -44,8 +45,7 @@ bool browseWithShell(HWND owner, const std::wstring& title, std::wstring& folder
 }
 
 INT_PTR MissingRuntimeDialog::run(HWND owner) {
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(201), owner, dialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    return localizedDialogBox(201, owner, dialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK MissingRuntimeDialog::dialogProc(HWND dialog, UINT message, WPARAM wParam,

@@ -88,6 +88,10 @@ int Launcher::run() {
         return exitCodeSuccess;
     if (!loadVmLibrary(*this, jvmPath))
         return exitCodeFailure;
+    // Only a folder whose library loaded is remembered: a broken pick brings the dialog back
+    // on the next start instead of failing every start from then on.
+    if (!pickedRuntimeFolder.empty())
+        writeBackJrePath(*this, pickedRuntimeFolder);
     buildVmOptions(*this);
     if (isTracing()) {
         traceList("VM options", vmOptions);

@@ -82,6 +82,9 @@ class Launcher {
     std::vector<std::string> vmOptions; // narrow option text handed to the VM
     std::vector<std::string> preferredVersions;
     std::string jrePath;
+    // The folder picked in the missing-runtime dialog: remembered as "JRE Path" only once its
+    // VM library has loaded.
+    std::string pickedRuntimeFolder;
     std::string libraryPath;
     // The shared block, the listener and the main-started signal of single-instance mode.
     std::unique_ptr<InstanceSession> instanceSession;

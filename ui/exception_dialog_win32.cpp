@@ -1,6 +1,7 @@
 #include "ui/exception_dialog.h"
 
 #include "support/wide_text.h"
+#include "ui/resource_language_win32.h"
 #include "ui/window_layout_win32.h"
 
 #include <windows.h>
@@ -64,8 +65,7 @@ INT_PTR CALLBACK exceptionDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 ExceptionChoice runExceptionDialog(const std::string& reportText) {
     ExceptionDialog state{withCrLf(toWide(reportText)), {}};
     // A dialog that cannot be created (-1, or 0 for a bad owner) counts as Stop.
-    INT_PTR result =
-        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), GetActiveWindow(),
-                        exceptionDialogProc, reinterpret_cast<LPARAM>(&state));
+    INT_PTR result = localizedDialogBox(dialogId, GetActiveWindow(), exceptionDialogProc,
+                                        reinterpret_cast<LPARAM>(&state));
     return result == IDOK ? ExceptionChoice::ignore : ExceptionChoice::stop;
 }

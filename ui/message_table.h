@@ -2,7 +2,7 @@
 
 // The texts of every language, generated at build time from resources/texts (the same source
 // as launcher.exe's resources). The POSIX launcher looks its messages up here; the Windows
-// launcher leaves the choice to the system's resource loader and never uses this table.
+// launcher reads its own resources (ui/resource_language.h) and never uses this table.
 
 #include <cstdint>
 #include <functional>

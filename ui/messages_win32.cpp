@@ -1,6 +1,7 @@
 #include "ui/messages.h"
 
 #include "support/wide_text.h"
+#include "ui/resource_language_win32.h"
 #include "ui/string_bundle.h"
 
 #include <windows.h>
@@ -8,11 +9,8 @@
 std::string loadResourceString(int id) {
     if (id < 0 || id > 0xFFFF)
         return {};
-    // The neutral language lets the resource loader choose among the executable's languages
-    // from the thread's language settings; the launcher never names a language itself.
     HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(stringBundleId(id)),
-                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    HRSRC found = findLocalizedResource(RT_STRING, MAKEINTRESOURCEW(stringBundleId(id)));
     if (found == nullptr)
         return {};
     // Resource data stays mapped with the module; there is nothing to release.

@@ -164,5 +164,46 @@ class MissingRuntime(unittest.TestCase):
         with open(self.probe.app.ini_path, encoding="utf-8") as f:
             self.assertEqual(f.read(), self.settings)
 
+    def test_folder_whose_library_does_not_load_is_asked_for_again(self):
+        """OK on a folder whose libjvm.so is no library: that start fails to load it and
+        remembers nothing, so the next start asks again and the application's own "JRE Path"
+        keeps counting: once its folder exists, it runs the program."""
+        bundled = os.path.join(self.empty, "bundled-jre")
+        probe = ProbeApp("probe.Environment", runtime=bundled, runtime_section=RUNTIME)
+        self.addCleanup(probe.app.remove)
+        with open(probe.app.ini_path, encoding="utf-8") as f:
+            settings = f.read()
+        broken = os.path.join(self.empty, "broken-jre")
+        os.makedirs(os.path.join(broken, "lib", "server"))
+        os.makedirs(os.path.join(broken, "bin"))  # no single subfolder for the chooser to complete
+        with open(os.path.join(broken, "lib", "server", "libjvm.so"), "wb") as f:
+            f.write(b"\x7fELF but no library" * 100)
+        self.probe = probe
+        process = self.start()
+        self.browse(self.wait_for_dialog(process), broken)
+        self.screen.key(self.screen.find_window("JRE Not Found"), "Tab", "space")
+        self.screen.key(self.screen.find_window("Error"), "Return")  # the failed load's notice
+        code, stderr = self.finish(process)
+        self.assertEqual(code, 255)
+        self.assertIn("Failed to load Java VM library: %s/lib/server/libjvm.so" % broken, stderr)
+        self.assertEqual(self.written_settings(), {})
+
+        def start_without_display():
+            return subprocess.run([probe.app.path], cwd=probe.app.folder,
+                                  env=self.env(display=False), capture_output=True, text=True,
+                                  timeout=60)
+        again = start_without_display()
+        self.assertEqual(again.returncode, 255)
+        self.assertIn(ENGLISH_206 + "\n" + os.environ["LAUNCHER_DOWNLOAD_URL"], again.stderr)
+        self.assertNotIn("Failed to load", again.stderr)
+
+        os.symlink(jdk_home(), bundled)
+        installed = start_without_display()
+        self.assertEqual(installed.returncode, 0, installed.stderr)
+        self.assertIn("JL_JVM_HOME=" + bundled, probe.lines())
+        self.assertEqual(self.written_settings(), {})
+        with open(probe.app.ini_path, encoding="utf-8") as f:
+            self.assertEqual(f.read(), settings)
+
 if __name__ == "__main__":
     unittest.main()

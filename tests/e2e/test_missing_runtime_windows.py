@@ -1,8 +1,9 @@
 """A launcher.exe under Wine that finds no runtime (the fresh prefix has none registered) shows
 dialog 201 "JRE Not Found": its texts and layout, the message with the version phrase, the
 link in the colours of the user's browser settings; Cancel ends with 4294967295 and writes
-nothing. Picking folders with the browser is covered by the unit tests, which drive the real
-dialog with a stand-in for the shell's folder browser."""
+nothing. OK on a folder whose jvm.dll is no library remembers nothing, so the next start asks
+again. The unit tests drive the dialog's states with a stand-in for the shell's folder browser;
+here the real browser is driven with the keyboard."""
 
 import os
 import re
@@ -14,6 +15,7 @@ import unittest
 
 import harness
 from harness import App
+from runtimes import make_windows_home
 
 sys.path.insert(0, os.path.join(harness.source_dir(), "resources"))
 import generate_resources  # noqa: E402  (the loader of the texts' one source)
@@ -107,6 +109,76 @@ class MissingRuntimeDialog(unittest.TestCase):
         with open(self.app.ini_path, encoding="utf-8") as f:
             self.assertEqual(f.read().replace("\r\n", "\n"), SETTINGS)
         self.assertEqual(settings_files(), before)
+
+    def pick_and_accept(self, window, folder):
+        """Browse (two Tabs from Cancel), the folder through the browser's tree by typing each
+        name below "/", then OK (the Tab after Browse)."""
+        def keys(target, *names):
+            harness.xdotool("windowfocus", target, display=self.display)
+            for name in names:
+                time.sleep(0.5)
+                harness.xdotool("key", "--clearmodifiers", name, display=self.display)
+
+        keys(window, "Tab", "Tab", "space")
+        deadline = time.monotonic() + 30
+        browser = []
+        while not browser:
+            self.assertLess(time.monotonic(), deadline, "no folder browser")
+            time.sleep(0.3)
+            browser = harness.xdotool("search", "--onlyvisible", "--name", "^Browse for Folder$",
+                                      display=self.display).stdout.split()
+        keys(browser[0])
+        for name in ["/"] + os.path.abspath(folder).strip("/").split("/"):
+            harness.xdotool("type", "--delay", "80", name, display=self.display)
+            time.sleep(0.8)
+            harness.xdotool("key", "Right", display=self.display)
+            time.sleep(0.8)
+        keys(browser[0], "Return")
+        time.sleep(1)
+        keys(window, "Tab", "space")
+
+    def test_folder_whose_library_does_not_load_is_asked_for_again(self):
+        """That start reports the failed load and remembers nothing; the next start shows the
+        dialog again, and the application's own "JRE Path" still counts once its folder holds
+        a runtime."""
+        bundled = os.path.join(self.app.folder, "bundled")
+        broken = make_windows_home(os.path.join(self.app.folder, "broken"), ["server"])
+        own = SETTINGS + "JRE Path=%s\n" % harness.to_windows_path(bundled)
+        self.app.write_ini(own)
+        before = settings_files()
+        run, result = self.start(debug="+msgbox")
+        self.pick_and_accept(self.wait_for_dialog(), broken)
+        deadline = time.monotonic() + 30
+        while not harness.close_message_boxes("tool.exe", self.display):
+            self.assertLess(time.monotonic(), deadline, "no message box")
+            time.sleep(0.3)
+        run.join(60)
+
+        failed = self.texts["strings"][222].split("%s")[0]
+        broken_library = harness.to_windows_path(broken) + "\\bin\\server\\jvm.dll"
+        self.assertEqual(result["run"].exit_code, 4294967295)
+        self.assertEqual(len(result["run"].messages), 1)
+        self.assertTrue(result["run"].messages[0].startswith(failed + broken_library),
+                        result["run"].messages)
+        self.assertEqual(settings_files(), before)
+
+        command = harness.quote_argument(harness.to_windows_path(self.app.path))
+        again = harness.run_windows(command, lang="en_US.UTF-8", cwd=self.app.folder,
+                                    window_class="tool.exe", timeout=90)
+        self.assertGreaterEqual(again.cancelled_dialogs, 1)
+        self.assertEqual(again.exit_code, 4294967295)
+        self.assertEqual(again.messages, [])
+
+        make_windows_home(bundled, ["server"])
+        installed = harness.run_windows(command, lang="en_US.UTF-8", cwd=self.app.folder,
+                                        window_class="tool.exe", timeout=90)
+        self.assertEqual(installed.cancelled_dialogs, 0)
+        self.assertEqual(len(installed.messages), 1)
+        self.assertIn(harness.to_windows_path(bundled) + "\\bin\\server\\jvm.dll",
+                      installed.messages[0])
+        self.assertEqual(settings_files(), before)
+        with open(self.app.ini_path, encoding="utf-8") as f:
+            self.assertEqual(f.read().replace("\r\n", "\n"), own)
 
     def test_link_is_drawn_in_the_anchor_color_of_the_browser_settings(self):
         reg("add", COLORS_KEY, "/v", "Anchor Color", "/t", "REG_SZ", "/d", "0,160,0", "/f")

@@ -51,18 +51,24 @@ TEST(StringResources, EveryBundleExistsInTheLanguagesOnlyWithoutANeutralCopy) {
     }
 }
 
-// The resource loader follows the thread's language settings: with the thread locale set to
-// one of the languages, every lookup finds that language's table.
-TEST(LoadResourceString, FollowsTheThreadLocaleThroughTheResourceLoader) {
-    const uint16_t languages[] = {0x0407, 0x0411, 0x0419, 0x040C, 0x0804, 0x0404, 0x0409,
-                                  0x0809, 0x0816, 0x0416, 0x0412, 0x0413, 0x0C0A, 0x0814};
+// The thread's locale chooses the table: one of the languages, or a variant that one of
+// them serves (Serbian for Serbia, Norwegian Bokmal, Chinese for Hong Kong, German for Austria).
+TEST(LoadResourceString, FollowsTheThreadLocale) {
+    const struct {
+        uint16_t locale;
+        uint16_t language;
+    } cases[] = {{0x0407, 0x0407}, {0x0411, 0x0411}, {0x0419, 0x0419}, {0x040C, 0x040C},
+                 {0x0804, 0x0804}, {0x0404, 0x0404}, {0x0409, 0x0409}, {0x0809, 0x0809},
+                 {0x0816, 0x0816}, {0x0416, 0x0416}, {0x0412, 0x0412}, {0x0413, 0x0413},
+                 {0x0C0A, 0x0C0A}, {0x0814, 0x0814}, {0x241A, 0x081A}, {0x281A, 0x0C1A},
+                 {0x0414, 0x0814}, {0x0C04, 0x0404}, {0x1004, 0x0804}, {0x0C07, 0x0407}};
     LCID saved = GetThreadLocale();
-    for (uint16_t languageId : languages) {
-        const MessageLanguage* language = findMessageLanguage(languageId);
+    for (const auto& c : cases) {
+        const MessageLanguage* language = findMessageLanguage(c.language);
         ASSERT_NE(language, nullptr);
-        ASSERT_TRUE(SetThreadLocale(MAKELCID(languageId, SORT_DEFAULT))) << language->name;
+        ASSERT_TRUE(SetThreadLocale(MAKELCID(c.locale, SORT_DEFAULT))) << c.locale;
         for (int id = MessageId::first; id <= MessageId::last; ++id)
-            EXPECT_EQ(loadResourceString(id), language->text(id)) << language->name << " " << id;
+            EXPECT_EQ(loadResourceString(id), language->text(id)) << c.locale << " " << id;
         EXPECT_EQ(loadResourceString(231), "") << language->name;
         EXPECT_EQ(loadResourceString(0), "") << language->name;
     }
