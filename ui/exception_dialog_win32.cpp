@@ -15,14 +15,16 @@ struct ExceptionDialog {
     DialogLayout layout;
 };
 
-// The edit control breaks lines only at CR LF; a trace may end its lines with LF alone.
-std::wstring withCrLf(const std::wstring& text) {
+// The text as the edit control shows it: lines end with CR LF (the control breaks lines only
+// there, and a trace may end them with LF alone), and U+0000, where the control's text would
+// end, shows as U+FFFD so that the rest of the trace stays.
+std::wstring traceBoxText(const std::wstring& text) {
     std::wstring result;
     result.reserve(text.size() + text.size() / 16);
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r'))
             result.push_back(L'\r');
-        result.push_back(text[i]);
+        result.push_back(text[i] == L'\0' ? L'\xFFFD' : text[i]);
     }
     return result;
 }
@@ -62,7 +64,7 @@ INT_PTR CALLBACK exceptionDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 } // namespace
 
 ExceptionChoice runExceptionDialog(const std::string& reportText) {
-    ExceptionDialog state{withCrLf(toWide(reportText)), {}};
+    ExceptionDialog state{traceBoxText(toWide(reportText)), {}};
     // A dialog that cannot be created (-1, or 0 for a bad owner) counts as Stop.
     INT_PTR result =
         DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), GetActiveWindow(),

@@ -10,8 +10,8 @@ import threading
 import time
 import unittest
 
-from harness import WINE, build_dir, screenshot, to_windows_path, windows_build_path, \
-    wine_base_env, wine_display, xdotool
+from harness import WINE, build_dir, screenshot, to_windows_path, wait_until, \
+    windows_build_path, wine_base_env, wine_display, xdotool
 from test_vm_windows import FAILURE, FakeVmApp
 
 CAPTION = "Java Exception"
@@ -29,10 +29,18 @@ FOLLOWS = {209: (0, 0, 1, 1), 210: (0, 0, 1, 0), 211: (0, 1, 1, 1), 212: (0, 1, 
            204: (0, 0, 0, 0)}
 
 
-def expected_trace(frames=1):
-    # The edit control shows lines only when they end with CR LF.
-    return ("java.lang.IllegalStateException: Grüße — Ελληνικά — 日本語 — 𝄞\r\n" +
+def expected_trace(frames=1, width=0, nul=False):
+    # The edit control shows lines only when they end with CR LF, and U+0000 as U+FFFD.
+    name = "/com.example.AVeryLongPackageName.AndAnEvenLongerClassName"
+    long_line = (name * (width // len(name) + 1))[:width]
+    return ("java.lang.IllegalStateException: Grüße — Ελληνικά — 日本語 — 𝄞" + long_line +
+            (" before\ufffdafter" if nul else "") + "\r\n" +
             "".join("\tat fake.Throws.level%d(Throws.java)\r\n" % i for i in range(1, frames + 1)))
+
+
+def dialog_shown(caption=CAPTION):
+    return bool(xdotool("search", "--onlyvisible", "--name", "^%s$" % caption,
+                        display=wine_display()).stdout.split())
 
 
 def probe(*args):
@@ -139,6 +147,7 @@ class ExceptionDialogUnderWine(unittest.TestCase):
                     except AssertionError:
                         pass
 
+        self.app = app
         thread = threading.Thread(target=guarded)
         thread.start()
         result = app.app.run(env={"FAKE_JVM_RECORD": to_windows_path(app.record_path), **ENGLISH,
@@ -221,6 +230,31 @@ class ExceptionDialogUnderWine(unittest.TestCase):
             press("Escape")
 
         result, _ = self.run_dialog(interact, env={"FAKE_JVM_TRACE_FRAMES": str(frames)})
+        self.assertEqual(result.exit_code, FAILURE)
+
+    def test_a_million_character_line_with_a_nul_opens_at_once_whole_and_stops_at_once(self):
+        width, frames = 1000000, 3
+        expected = expected_trace(frames, width, nul=True)
+
+        def interact():
+            wait_until(lambda: any(line.endswith(".printStackTrace") for line in self.app.record()),
+                       lambda: "no trace asked for: %r" % self.app.record()[-5:], timeout=300)
+            asked = time.monotonic()
+            wait_until(dialog_shown, lambda: "no dialog", timeout=300)
+            # Time is measured in benchmarks; this only tells a second from the minute it took.
+            self.assertLess(time.monotonic() - asked, 2)
+            artifacts = os.path.join(build_dir(), "artifacts")
+            os.makedirs(artifacts, exist_ok=True)
+            screenshot(os.path.join(artifacts, "exception_dialog_long_line_wine.png"))
+            self.assertEqual(probe("trace", CAPTION, "208"), expected)
+            press("Escape")
+            pressed = time.monotonic()
+            wait_until(lambda: not dialog_shown(), lambda: "the dialog stays", timeout=300)
+            self.assertLess(time.monotonic() - pressed, 2)
+
+        result, _ = self.run_dialog(interact, env={"FAKE_JVM_TRACE_FRAMES": str(frames),
+                                                   "FAKE_JVM_TRACE_WIDTH": str(width),
+                                                   "FAKE_JVM_TRACE_NUL": "1"})
         self.assertEqual(result.exit_code, FAILURE)
 
     def test_an_error_box_without_a_splash_has_no_owner(self):
