@@ -241,16 +241,20 @@ class ExceptionDialogUnderWine(unittest.TestCase):
                        lambda: "no trace asked for: %r" % self.app.record()[-5:], timeout=300)
             asked = time.monotonic()
             wait_until(dialog_shown, lambda: "no dialog", timeout=300)
-            # Time is measured in benchmarks; this only tells a second from the minute it took.
-            self.assertLess(time.monotonic() - asked, 2)
+            # Time is measured in benchmarks (about a second here); this bound only tells it from
+            # the minute and more that wrapping the line took.
+            self.assertLess(time.monotonic() - asked, 5)
             artifacts = os.path.join(build_dir(), "artifacts")
             os.makedirs(artifacts, exist_ok=True)
             screenshot(os.path.join(artifacts, "exception_dialog_long_line_wine.png"))
             self.assertEqual(probe("trace", CAPTION, "208"), expected)
             press("Escape")
             pressed = time.monotonic()
-            wait_until(lambda: not dialog_shown(), lambda: "the dialog stays", timeout=300)
-            self.assertLess(time.monotonic() - pressed, 2)
+            wait_until(lambda: "exit -1" in self.app.record(), lambda: "no System.exit",
+                       timeout=300)
+            # About 2 s here from the key to System.exit, as for a one-line trace (Wine's input
+            # path); a dialog busy with its trace would take tens.
+            self.assertLess(time.monotonic() - pressed, 5)
 
         result, _ = self.run_dialog(interact, env={"FAKE_JVM_TRACE_FRAMES": str(frames),
                                                    "FAKE_JVM_TRACE_WIDTH": str(width),
