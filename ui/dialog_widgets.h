@@ -47,6 +47,7 @@ GtkWidget* placeControls(const GtkApi& gtk, GtkWidget* dialog, PixelRect& client
 // For tests: when the environment variable JL_WINDOW_LAYOUT names a file, writes there, once
 // the window shows, "client WIDTH HEIGHT" for the container and then, per control, "control ID
 // X Y WIDTH HEIGHT NEEDED-WIDTH NEEDED-HEIGHT": where GTK put it and what its contents need at
-// that width (NEEDED-WIDTH 0 for a wrapping text).
+// that width (NEEDED-WIDTH 0 for a wrapping text), then "tooltip ID TEXT" for one that has a
+// tooltip.
 void reportLayoutIfAsked(const GtkApi& gtk, GtkWidget* container,
                          const std::vector<DialogControl>& controls);

@@ -94,6 +94,10 @@ void writeLayoutReport(const LayoutReport& report) {
         const ControlNeed need = measureNeed(gtk, control.widget, at.width, control.wraps);
         std::fprintf(file, "control %d %d %d %d %d %d %d\n", control.id, at.x - client.x,
                      at.y - client.y, at.width, at.height, need.width, need.height);
+        if (gchar* tooltip = gtk.gtk_widget_get_tooltip_text(control.widget)) {
+            std::fprintf(file, "tooltip %d %s\n", control.id, tooltip);
+            gtk.g_free(tooltip);
+        }
     }
     std::fclose(file);
 }

@@ -64,6 +64,7 @@
     F(gtk_widget_get_preferred_height_for_width)                                                   \
     F(gtk_widget_get_preferred_size)                                                               \
     F(gtk_widget_get_preferred_width)                                                              \
+    F(gtk_widget_get_tooltip_text)                                                                 \
     F(gtk_widget_get_window)                                                                       \
     F(gtk_widget_grab_focus)                                                                       \
     F(gtk_widget_set_can_default)                                                                  \
