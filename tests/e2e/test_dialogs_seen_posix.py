@@ -8,6 +8,7 @@ tooltip to a pointer that xdotool moves, so the window process reports it). Scre
 import glob
 import os
 import shutil
+import subprocess
 import tempfile
 import time
 import tomllib
@@ -185,6 +186,48 @@ class DialogsSeen(unittest.TestCase):
         finally:
             self.display.key(window, "Escape")
             running.finish()
+
+class CentredByTheOuterFrame(unittest.TestCase):
+    """Under a window manager that frames windows (4 pixels each side, 28 on top), the frame,
+    not the window inside it, is centred on the screen."""
+
+    EXTENTS = (4, 4, 28, 4)  # left, right, top, bottom
+
+    def setUp(self):
+        self.display = XvfbDisplay()
+        self.addCleanup(self.display.stop)
+        manager = subprocess.Popen([os.environ["LAUNCHER_FRAME_WINDOW_MANAGER"]],
+                                   env={**os.environ, "DISPLAY": self.display.name},
+                                   stdout=subprocess.PIPE, text=True)
+        self.addCleanup(manager.wait)
+        self.addCleanup(manager.kill)
+        self.assertEqual(manager.stdout.readline(), "ready\n")
+
+    def test_the_frame_is_centred(self):
+        seen = DialogsSeen()
+        seen.display, seen.folder = self.display, tempfile.mkdtemp(prefix="dialogs-seen-")
+        self.addCleanup(shutil.rmtree, seen.folder, True)
+        for kind, start in (("exception", seen.exception),
+                            ("missing-runtime", seen.missing_runtime)):
+            with self.subTest(dialog=kind):
+                program, running = start("en_US.UTF-8")
+                window = seen.window_of(program, running)
+                left, right, top, bottom = self.EXTENTS
+                frame = None
+                for _ in range(50):  # until the move after mapping has arrived
+                    x, y, width, height = self.display.geometry(window)
+                    frame = (x - left, y - top, width + left + right, height + top + bottom)
+                    centred = ((self.display.width - frame[2]) // 2,
+                               (self.display.height - frame[3]) // 2)
+                    if all(abs(a - b) <= 1 for a, b in zip(frame[:2], centred)):
+                        break
+                    time.sleep(0.1)
+                self.assertLessEqual(abs(frame[0] - centred[0]), 1, frame)
+                self.assertLessEqual(abs(frame[1] - centred[1]), 1, frame)
+                self.display.screenshot(artifact("framed_%s.png" % kind))
+                self.display.key(window, "Escape")
+                running.finish()
+
 
 if __name__ == "__main__":
     unittest.main()
