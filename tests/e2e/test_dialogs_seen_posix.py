@@ -199,6 +199,7 @@ class CentredByTheOuterFrame(unittest.TestCase):
         manager = subprocess.Popen([os.environ["LAUNCHER_FRAME_WINDOW_MANAGER"]],
                                    env={**os.environ, "DISPLAY": self.display.name},
                                    stdout=subprocess.PIPE, text=True)
+        self.addCleanup(manager.stdout.close)
         self.addCleanup(manager.wait)
         self.addCleanup(manager.kill)
         self.assertEqual(manager.stdout.readline(), "ready\n")
