@@ -70,8 +70,8 @@ class ExceptionDialog(WindowTest):
         running = self.start_dialog()
         window = self.find_dialog(running)
         x, y, width, height = self.display.geometry(window)
-        self.assertEqual((x, y), ((self.display.width - width) // 2,
-                                  (self.display.height - height) // 2))
+        self.assertEqual((x, y), (self.display.width // 2 - width // 2,
+                                  self.display.height // 2 - height // 2))
         self.assertIn("program specified minimum size: %d by %d" % (width, height),
                       self.display.properties(window, "WM_NORMAL_HINTS"))
         self.display.screenshot(artifact("exception_dialog.png"))
