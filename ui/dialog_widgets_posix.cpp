@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <optional>
+#include <unistd.h>
 
 DialogBaseUnits measureBaseUnits(const GtkApi& gtk, GtkWidget* widget) {
     PangoLayout* text = gtk.gtk_widget_create_pango_layout(
@@ -82,9 +84,15 @@ struct LayoutReport {
 
 void writeLayoutReport(const LayoutReport& report) {
     const GtkApi& gtk = *report.gtk;
-    std::FILE* file = std::fopen(report.path.c_str(), "w");
-    if (!file)
+    // The caller's own file: never one a planted link points to.
+    const int descriptor =
+        open(report.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    std::FILE* file = descriptor >= 0 ? fdopen(descriptor, "w") : nullptr;
+    if (!file) {
+        if (descriptor >= 0)
+            close(descriptor);
         return;
+    }
     GtkAllocation client{};
     gtk.gtk_widget_get_allocation(report.container, &client);
     std::fprintf(file, "client %d %d\n", client.width, client.height);
