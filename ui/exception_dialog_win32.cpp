@@ -1,6 +1,7 @@
 #include "ui/exception_dialog.h"
 
 #include "support/wide_text.h"
+#include "ui/trace_box_text.h"
 #include "ui/window_layout_win32.h"
 
 #include <windows.h>
@@ -9,6 +10,9 @@ namespace {
 
 constexpr int dialogId = 231;
 constexpr int traceBoxId = 208;
+// The longest line the edit control shows: under Wine it draws no text at all once a line is
+// some ten thousand pixels wide (4096 characters were too many, 1024 are drawn).
+constexpr size_t maxEditLineLength = 1024;
 
 struct ExceptionDialog {
     std::wstring report;
@@ -17,8 +21,9 @@ struct ExceptionDialog {
 
 // The text as the edit control shows it: lines end with CR LF (the control breaks lines only
 // there, and a trace may end them with LF alone), and U+0000, where the control's text would
-// end, shows as U+FFFD so that the rest of the trace stays.
-std::wstring traceBoxText(const std::wstring& text) {
+// end, shows as U+FFFD so that the rest of the trace stays. The control does not wrap; a line
+// too long for it to draw goes on in the next line (traceBoxText).
+std::wstring editControlText(const std::wstring& text) {
     std::wstring result;
     result.reserve(text.size() + text.size() / 16);
     for (size_t i = 0; i < text.size(); ++i) {
@@ -64,7 +69,8 @@ INT_PTR CALLBACK exceptionDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 } // namespace
 
 ExceptionChoice runExceptionDialog(const std::string& reportText) {
-    ExceptionDialog state{traceBoxText(toWide(reportText)), {}};
+    ExceptionDialog state{editControlText(toWide(traceBoxText(reportText, maxEditLineLength).text)),
+                          {}};
     // A dialog that cannot be created (-1, or 0 for a bad owner) counts as Stop.
     INT_PTR result =
         DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), GetActiveWindow(),

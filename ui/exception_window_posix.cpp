@@ -1,6 +1,7 @@
 #include "ui/dialog_widgets.h"
 #include "ui/exception_window.h"
 #include "ui/gtk_api.h"
+#include "ui/trace_box_text.h"
 #include "ui/window_host.h"
 
 namespace {

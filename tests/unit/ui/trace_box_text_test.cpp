@@ -1,4 +1,4 @@
-#include "ui/exception_window.h"
+#include "ui/trace_box_text.h"
 
 #include <gtest/gtest.h>
 
