@@ -58,6 +58,8 @@ std::optional<std::string> chooseFolder(MissingRuntimeWindow& window) {
         cancel.c_str(), GTK_RESPONSE_CANCEL, ok.c_str(), GTK_RESPONSE_ACCEPT, nullptr);
     // Recently used files would be shown otherwise, where no folder can be chosen.
     gtk.gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), gtk.g_get_home_dir());
+    // As on Windows, the chooser picks an existing folder and makes none.
+    gtk.gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(chooser), FALSE);
     std::optional<std::string> folder;
     if (gtk.gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
         gchar* name = gtk.gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
@@ -85,8 +87,9 @@ void connect(const GtkApi& gtk, gpointer instance, const char* signal, GCallback
     gtk.g_signal_connect_data(instance, signal, callback, &window, nullptr, GConnectFlags(0));
 }
 
-// A label whose text is the address as a link: the theme's link colours, reachable with Tab,
-// opened with the desktop's handler for addresses on a click or Enter.
+// A label whose text is the address as a link: the theme's link colours, the address in a
+// tooltip, reachable with Tab, opened with the desktop's handler for addresses on a click or
+// Enter.
 GtkWidget* makeLink(const GtkApi& gtk, const std::string& address) {
     gchar* escaped = gtk.g_markup_escape_text(displayableText(address).c_str(), -1);
     const std::string markup = std::string("<a href=\"") + escaped + "\">" + escaped + "</a>";
@@ -95,6 +98,7 @@ GtkWidget* makeLink(const GtkApi& gtk, const std::string& address) {
     gtk.gtk_label_set_markup(GTK_LABEL(label), markup.c_str());
     gtk.gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
     gtk.gtk_widget_set_can_focus(label, TRUE);
+    gtk.gtk_widget_set_tooltip_text(label, displayableText(address).c_str());
     return label;
 }
 
@@ -141,35 +145,32 @@ GtkWidget* makeControl(MissingRuntimeWindow& window, int32_t id) {
 WindowMessage showMissingRuntimeWindow(const GtkApi& gtk, const WindowMessage& request) {
     MissingRuntimeWindow window(gtk, request);
     window.dialog = gtk.gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk.gtk_window_set_title(GTK_WINDOW(window.dialog),
-                             displayableText(request.field("caption")).c_str());
+    markAsDialog(gtk, GTK_WINDOW(window.dialog), request.field("caption"));
     const DialogBaseUnits base = measureBaseUnits(gtk, window.dialog);
-    const PixelRect client = dialogUnitsToPixels(missingRuntimeClientUnits, base);
-
-    GtkWidget* fixed = gtk.gtk_fixed_new();
-    gtk.gtk_container_add(GTK_CONTAINER(window.dialog), fixed);
+    PixelRect client = dialogUnitsToPixels(missingRuntimeClientUnits, base);
+    std::vector<DialogControl> controls = templateBoxes(missingRuntimeControlUnits, base);
     GtkWidget* browse = nullptr;
-    for (const PlacedControl* control = missingRuntimeControlUnits; control->id != -1; ++control) {
-        const PixelRect rect = dialogUnitsToPixels(control->rect, base);
-        GtkWidget* widget = makeControl(window, control->id);
-        gtk.gtk_widget_set_size_request(widget, rect.width(), rect.height());
-        gtk.gtk_fixed_put(GTK_FIXED(fixed), widget, rect.left, rect.top);
-        if (control->id == MissingRuntimeControl::browse)
-            browse = widget;
+    for (DialogControl& control : controls) {
+        control.widget = makeControl(window, control.id);
+        control.wraps = control.id == MissingRuntimeControl::message ||
+                        control.id == MissingRuntimeControl::hint ||
+                        control.id == MissingRuntimeControl::pathLabel;
+        if (control.id == MissingRuntimeControl::browse)
+            browse = control.widget;
     }
+    GtkWidget* fixed = placeControls(gtk, window.dialog, client, controls);
+    reportLayoutIfAsked(gtk, fixed, controls);
     connect(gtk, window.dialog, "delete-event", G_CALLBACK(onDelete), window);
     connect(gtk, window.dialog, "key-press-event", G_CALLBACK(onKey), window);
 
     gtk.gtk_window_set_default_size(GTK_WINDOW(window.dialog), client.width(), client.height());
-    // The template's size exactly: wrapped labels would ask for the width of their whole text.
+    // The fitted size exactly: wrapped labels would ask for the width of their whole text.
     GdkGeometry size{};
     size.min_width = size.max_width = client.width();
     size.min_height = size.max_height = client.height();
     gtk.gtk_window_set_geometry_hints(GTK_WINDOW(window.dialog), nullptr, &size,
                                       GdkWindowHints(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
-    if (std::optional<PixelPoint> position =
-            centredOnWorkArea(gtk, client.width(), client.height()))
-        gtk.gtk_window_move(GTK_WINDOW(window.dialog), position->x, position->y);
+    centreOnWorkArea(gtk, GTK_WINDOW(window.dialog), client.width(), client.height());
     gtk.gtk_widget_show_all(window.dialog);
     gtk.gtk_widget_grab_focus(browse);
 

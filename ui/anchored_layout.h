@@ -28,6 +28,24 @@ struct PlacedControl {
     PixelRect rect;
 };
 
+// The controls of a template (ending with id -1) in pixels.
+std::vector<PlacedControl> controlsInPixels(const PlacedControl* units, DialogBaseUnits base);
+
+// What a control's contents need, in pixels: the narrowest and the lowest box they fit (0:
+// any).
+struct ControlNeed {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Grows each control whose box is smaller than its contents need (needs runs parallel to
+// controls), and the client area with it, keeping apart what was apart: a control that grows
+// down by d moves everything that starts at or below its old bottom edge down by d; one that
+// grows right by d moves what starts at or right of its old right edge, in its own row, right
+// by d. What encloses a growing control grows with it, and so does the client area.
+void growToFit(PixelRect& client, std::vector<PlacedControl>& controls,
+               const std::vector<ControlNeed>& needs);
+
 // The controls of one resizable dialog and where they go as the client area changes.
 class AnchoredLayout {
   public:

@@ -2,6 +2,7 @@
 
 #include "support/wide_text.h"
 #include "ui/resource_language_win32.h"
+#include "ui/trace_box_text.h"
 #include "ui/window_layout_win32.h"
 
 #include <windows.h>
@@ -10,20 +11,26 @@ namespace {
 
 constexpr int dialogId = 231;
 constexpr int traceBoxId = 208;
+// The longest line the edit control shows: under Wine it draws no text at all once a line is
+// some ten thousand pixels wide (4096 characters were too many, 1024 are drawn).
+constexpr size_t maxEditLineLength = 1024;
 
 struct ExceptionDialog {
     std::wstring report;
     DialogLayout layout;
 };
 
-// The edit control breaks lines only at CR LF; a trace may end its lines with LF alone.
-std::wstring withCrLf(const std::wstring& text) {
+// The text as the edit control shows it: lines end with CR LF (the control breaks lines only
+// there, and a trace may end them with LF alone), and U+0000, where the control's text would
+// end, shows as U+FFFD so that the rest of the trace stays. The control does not wrap; a line
+// too long for it to draw goes on in the next line (traceBoxText).
+std::wstring editControlText(const std::wstring& text) {
     std::wstring result;
     result.reserve(text.size() + text.size() / 16);
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r'))
             result.push_back(L'\r');
-        result.push_back(text[i]);
+        result.push_back(text[i] == L'\0' ? L'\xFFFD' : text[i]);
     }
     return result;
 }
@@ -63,7 +70,8 @@ INT_PTR CALLBACK exceptionDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 } // namespace
 
 ExceptionChoice runExceptionDialog(const std::string& reportText) {
-    ExceptionDialog state{withCrLf(toWide(reportText)), {}};
+    ExceptionDialog state{editControlText(toWide(traceBoxText(reportText, maxEditLineLength).text)),
+                          {}};
     // A dialog that cannot be created (-1, or 0 for a bad owner) counts as Stop.
     INT_PTR result = localizedDialogBox(dialogId, GetActiveWindow(), exceptionDialogProc,
                                         reinterpret_cast<LPARAM>(&state));

@@ -22,10 +22,10 @@ WindowMessage exceptionWindowRequest(const MessageLanguage& language,
     return request;
 }
 
-AnchoredLayout javaExceptionLayout(DialogBaseUnits base) {
-    const PixelRect client = dialogUnitsToPixels(javaExceptionClientUnits, base);
+AnchoredLayout javaExceptionLayout(const PixelRect& client,
+                                   const std::vector<PlacedControl>& controls) {
     AnchoredLayout layout(client.width(), client.height());
-    for (const PlacedControl* control = javaExceptionControlUnits; control->id != -1; ++control)
-        layout.add(control->id, dialogUnitsToPixels(control->rect, base), javaExceptionAnchors);
+    for (const PlacedControl& control : controls)
+        layout.add(control.id, control.rect, javaExceptionAnchors);
     return layout;
 }

@@ -31,6 +31,7 @@ extern const PlacedControl javaExceptionControlUnits[];
 WindowMessage exceptionWindowRequest(const MessageLanguage& language,
                                      const std::string& reportText);
 
-// The layout of the dialog at the given base units: every control of
-// javaExceptionControlUnits in pixels, with the dialog's anchor table.
-AnchoredLayout javaExceptionLayout(DialogBaseUnits base);
+// The layout of the dialog opening with that client area and those controls (in pixels), with
+// the dialog's anchor table.
+AnchoredLayout javaExceptionLayout(const PixelRect& client,
+                                   const std::vector<PlacedControl>& controls);

@@ -1,6 +1,7 @@
 #include "ui/dialog_widgets.h"
 #include "ui/exception_window.h"
 #include "ui/gtk_api.h"
+#include "ui/trace_box_text.h"
 #include "ui/window_host.h"
 
 namespace {
@@ -10,6 +11,9 @@ struct ExceptionWindow {
     AnchoredLayout layout;
     std::vector<GtkWidget*> widgets; // in the order of the layout's controls
     const char* choice = nullptr;    // the first answer; later ones are too late
+    std::string trace;               // the report as it can be shown
+    std::vector<size_t> traceBreaks; // line feeds the box adds to over-long lines
+    GtkWidget* ignore = nullptr;
 };
 
 void finish(ExceptionWindow& window, const char* choice) {
@@ -57,15 +61,39 @@ void connect(const GtkApi& gtk, gpointer instance, const char* signal, GCallback
     gtk.g_signal_connect_data(instance, signal, callback, &window, nullptr, flags);
 }
 
-GtkWidget* makeTraceBox(const GtkApi& gtk, const std::string& report) {
+// Copies what is selected as the trace has it, without the line feeds the box added.
+void onCopy(GtkTextView* view, gpointer data) {
+    auto& window = *static_cast<ExceptionWindow*>(data);
+    const GtkApi& gtk = window.gtk;
+    GtkTextIter start, end;
+    if (gtk.gtk_text_buffer_get_selection_bounds(gtk.gtk_text_view_get_buffer(view), &start,
+                                                 &end)) {
+        const std::string copied =
+            traceBoxSpan(window.trace, window.traceBreaks,
+                         static_cast<size_t>(gtk.gtk_text_iter_get_offset(&start)),
+                         static_cast<size_t>(gtk.gtk_text_iter_get_offset(&end)));
+        gtk.gtk_clipboard_set_text(
+            gtk.gtk_widget_get_clipboard(GTK_WIDGET(view), GDK_SELECTION_CLIPBOARD), copied.c_str(),
+            static_cast<gint>(copied.size()));
+    }
+    gtk.g_signal_stop_emission_by_name(view, "copy-clipboard");
+}
+
+// Lines never wrap: breaking a long line costs the text view time for every width it is
+// given, and a trace reads best line by line. The box scrolls sideways instead.
+GtkWidget* makeTraceBox(ExceptionWindow& window, const std::string& report) {
+    const GtkApi& gtk = window.gtk;
     GtkWidget* view = gtk.gtk_text_view_new();
     gtk.gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
-    gtk.gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
-    const std::string text = displayableText(report);
-    gtk.gtk_text_buffer_set_text(gtk.gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), text.c_str(),
-                                 static_cast<gint>(text.size()));
+    gtk.gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_NONE);
+    window.trace = displayableText(report);
+    TraceBoxText box = traceBoxText(window.trace);
+    window.traceBreaks = std::move(box.breaks);
+    gtk.gtk_text_buffer_set_text(gtk.gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)),
+                                 box.text.c_str(), static_cast<gint>(box.text.size()));
+    connect(gtk, view, "copy-clipboard", G_CALLBACK(onCopy), window);
     GtkWidget* scroller = gtk.gtk_scrolled_window_new(nullptr, nullptr);
-    gtk.gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
+    gtk.gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_AUTOMATIC,
                                        GTK_POLICY_ALWAYS);
     gtk.gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
     gtk.gtk_container_add(GTK_CONTAINER(scroller), view);
@@ -86,11 +114,12 @@ GtkWidget* makeControl(ExceptionWindow& window, int32_t id, const WindowMessage&
     case ExceptionControl::warning:
         return makeWrappedLabel(gtk, request.field("warning"));
     case ExceptionControl::trace:
-        return makeTraceBox(gtk, request.field("report"));
+        return makeTraceBox(window, request.field("report"));
     case ExceptionControl::ignore: {
         GtkWidget* button =
             gtk.gtk_button_new_with_label(displayableText(request.field("ignore")).c_str());
         connect(gtk, button, "clicked", G_CALLBACK(onIgnore), window);
+        window.ignore = button;
         return button;
     }
     default: {
@@ -102,26 +131,31 @@ GtkWidget* makeControl(ExceptionWindow& window, int32_t id, const WindowMessage&
     }
 }
 
-size_t indexOf(const AnchoredLayout& layout, int32_t id) {
-    const std::vector<PlacedControl>& controls = layout.controls();
-    for (size_t i = 0; i < controls.size(); ++i)
-        if (controls[i].id == id)
-            return i;
-    return controls.size();
+bool wraps(int32_t id) {
+    return id == ExceptionControl::heading || id == ExceptionControl::instructions ||
+           id == ExceptionControl::warning;
 }
 
-// The controls in a fixed container, each where the layout puts it at the initial size.
-GtkWidget* addControls(ExceptionWindow& window, const WindowMessage& request) {
+// The controls in the dialog, each in its template box grown until its text fits; the dialog
+// opens at the size that leaves them.
+void addControls(ExceptionWindow& window, GtkWidget* dialog, const WindowMessage& request) {
     const GtkApi& gtk = window.gtk;
-    GtkWidget* fixed = gtk.gtk_fixed_new();
-    for (const PlacedControl& control : window.layout.controls()) {
-        GtkWidget* widget = makeControl(window, control.id, request);
-        gtk.gtk_widget_set_size_request(widget, control.rect.width(), control.rect.height());
-        gtk.gtk_fixed_put(GTK_FIXED(fixed), widget, control.rect.left, control.rect.top);
-        window.widgets.push_back(widget);
+    const DialogBaseUnits base = measureBaseUnits(gtk, dialog);
+    std::vector<DialogControl> controls = templateBoxes(javaExceptionControlUnits, base);
+    PixelRect client = dialogUnitsToPixels(javaExceptionClientUnits, base);
+    std::vector<PlacedControl> boxes;
+    for (DialogControl& control : controls) {
+        control.widget = makeControl(window, control.id, request);
+        control.wraps = wraps(control.id);
     }
+    GtkWidget* fixed = placeControls(gtk, dialog, client, controls);
+    for (const DialogControl& control : controls) {
+        boxes.push_back({control.id, control.box});
+        window.widgets.push_back(control.widget);
+    }
+    window.layout = javaExceptionLayout(client, boxes);
     connect(gtk, fixed, "size-allocate", G_CALLBACK(onResize), window, G_CONNECT_AFTER);
-    return fixed;
+    reportLayoutIfAsked(gtk, fixed, controls);
 }
 
 // Opens at the initial size, centred, and never gets smaller than that.
@@ -132,23 +166,22 @@ void sizeAndPlace(const GtkApi& gtk, GtkWindow* dialog, const AnchoredLayout& la
     minimum.min_width = width;
     minimum.min_height = height;
     gtk.gtk_window_set_geometry_hints(dialog, nullptr, &minimum, GDK_HINT_MIN_SIZE);
-    if (std::optional<PixelPoint> position = centredOnWorkArea(gtk, width, height))
-        gtk.gtk_window_move(dialog, position->x, position->y);
+    centreOnWorkArea(gtk, dialog, width, height);
 }
 
 } // namespace
 
 WindowMessage showExceptionWindow(const GtkApi& gtk, const WindowMessage& request) {
     GtkWidget* dialog = gtk.gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk.gtk_window_set_title(GTK_WINDOW(dialog), displayableText(request.field("caption")).c_str());
-    ExceptionWindow window{gtk, javaExceptionLayout(measureBaseUnits(gtk, dialog)), {}, nullptr};
-    gtk.gtk_container_add(GTK_CONTAINER(dialog), addControls(window, request));
+    markAsDialog(gtk, GTK_WINDOW(dialog), request.field("caption"));
+    ExceptionWindow window{gtk, AnchoredLayout(0, 0), {}, nullptr, {}, {}, nullptr};
+    addControls(window, dialog, request);
     connect(gtk, dialog, "delete-event", G_CALLBACK(onDelete), window);
     connect(gtk, dialog, "key-press-event", G_CALLBACK(onKey), window);
     sizeAndPlace(gtk, GTK_WINDOW(dialog), window.layout);
 
     // Ignore is the default button and has the focus, so Enter chooses it.
-    GtkWidget* ignore = window.widgets.at(indexOf(window.layout, ExceptionControl::ignore));
+    GtkWidget* ignore = window.ignore;
     gtk.gtk_widget_set_can_default(ignore, TRUE);
     gtk.gtk_window_set_default(GTK_WINDOW(dialog), ignore);
     gtk.gtk_widget_show_all(dialog);

@@ -47,6 +47,18 @@ void endWhenChannelCloses(int channel) {
     }).detach();
 }
 
+// The window process runs as /proc/self/exe: the name window managers, task bars and desktop
+// files would otherwise know its windows by (WM_CLASS) is "exe". They carry the launcher's
+// own file name instead.
+std::string launcherName() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return {};
+    const std::string_view link(path, static_cast<size_t>(length));
+    return std::string(link.substr(link.find_last_of('/') + 1));
+}
+
 WindowMessage showGtkWindow(WindowKindFunction show, const WindowMessage& request, int channel) {
     GtkApi gtk;
     std::string reason;
@@ -55,8 +67,14 @@ WindowMessage showGtkWindow(WindowKindFunction show, const WindowMessage& reques
     // No window of the launcher draws with GL, yet probing it when the display opens can cost
     // far more than the window itself (hundreds of milliseconds with Mesa).
     setenv("GDK_GL", "disable", 1);
+    const std::string name = launcherName();
+    if (!name.empty())
+        gtk.g_set_prgname(name.c_str());
     if (!gtk.gtk_init_check(nullptr, nullptr))
         return failedWindowAnswer("GTK 3 could not open the display");
+    // GTK derives the class from the name while it starts; the class is the name as it is.
+    if (!name.empty())
+        gtk.gdk_set_program_class(name.c_str());
     endWhenChannelCloses(channel);
     return show(gtk, request);
 }

@@ -12,6 +12,7 @@ import time
 import unittest
 
 import harness
+import splash_pictures as pictures
 from harness import App, RunningPosix
 from xvfb_display import XvfbDisplay
 
@@ -69,8 +70,8 @@ class ExceptionDialog(WindowTest):
         running = self.start_dialog()
         window = self.find_dialog(running)
         x, y, width, height = self.display.geometry(window)
-        self.assertEqual((x, y), ((self.display.width - width) // 2,
-                                  (self.display.height - height) // 2))
+        self.assertEqual((x, y), (self.display.width // 2 - width // 2,
+                                  self.display.height // 2 - height // 2))
         self.assertIn("program specified minimum size: %d by %d" % (width, height),
                       self.display.properties(window, "WM_NORMAL_HINTS"))
         self.display.screenshot(artifact("exception_dialog.png"))
@@ -105,6 +106,56 @@ class ExceptionDialog(WindowTest):
                 self.assertEqual(self.display.clipboard().decode("utf-8"), report)
                 self.display.key(window, "Escape")
                 self.assertEqual(running.finish(timeout=120).stdout, "stop\n")
+
+    def long_line_report(self, length):
+        name = "/com.example.AVeryLongPackageName.AndAnEvenLongerClassName"
+        return ("java.lang.IllegalStateException: " + name * (length // len(name) + 1))[:length] + \
+            "\n\tat probe.Thrower.main(Thrower.java:7)\n"
+
+    def test_a_long_line_does_not_wrap(self):
+        running = self.start_dialog(self.long_line_report(10000))
+        window = self.find_dialog(running)
+        time.sleep(0.5)
+        screen = pictures.Screen(self.display.name, keep=artifact("exception_dialog_wide_line.png"))
+        # Two lines, the rest of the box empty.
+        x, y, width, height = self.display.geometry(window)
+        box = [v * size // units for v, size, units in
+               ((16, width, 275), (54, height, 242), (259, width, 275), (156, height, 242))]
+        background = screen.pixel(x + box[0] + 10, y + box[3] - 30)
+        marks = [(px, py) for px in range(x + box[0] + 4, x + box[2] - 24, 3)
+                 for py in range(y + box[1] + 60, y + box[3] - 24, 3)
+                 if screen.pixel(px, py) != background]
+        self.assertEqual(marks, [], "the first line wraps")
+        self.display.key(window, "Escape")
+        self.assertEqual(running.finish().stdout, "stop\n")
+
+    def test_a_million_character_line_opens_at_once_and_stops_at_once(self):
+        report = self.long_line_report(1000000)
+        started = time.monotonic()
+        small = self.start_dialog()
+        self.display.key(self.find_dialog(small), "Escape")
+        small.finish()
+        usual = time.monotonic() - started
+
+        started = time.monotonic()
+        running = self.start_dialog(report)
+        try:
+            window = self.find_dialog(running, timeout=120)
+            opened = time.monotonic() - started
+            # Time is measured in benchmarks; this only tells seconds from the tens it once took.
+            self.assertLess(opened, usual + 2, "the usual dialog took %.1f s" % usual)
+            self.display.screenshot(artifact("exception_dialog_long_line.png"))
+            self.click_at_units(window, (100, 100))
+            self.display.key(window, "ctrl+a", "ctrl+c")
+            self.assertEqual(self.display.clipboard().decode("utf-8"), report)
+            self.display.key(window, "Escape")
+            pressed = time.monotonic()
+            self.assertEqual(running.finish(timeout=120).stdout, "stop\n")
+            self.assertLess(time.monotonic() - pressed, 2)
+        finally:
+            if running.running():
+                running.process.kill()
+                running.finish()
 
     def test_a_killed_window_process_counts_as_stop(self):
         running = self.start_dialog()

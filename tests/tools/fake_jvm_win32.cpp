@@ -7,6 +7,9 @@
 // Environment: FAKE_JVM_CREATE_RESULT  JNI_CreateJavaVM's result (default 0)
 //              FAKE_JVM_DEFAULT_STACK  javaStackSize reported through the JDK 1.1 record
 //              FAKE_JVM_TRACE_FRAMES   frame lines of fake/Throws's stack trace (default 1)
+//              FAKE_JVM_TRACE_WIDTH    characters added to the trace's first line (a path of
+//                                      long names, all on that one line)
+//              FAKE_JVM_TRACE_NUL      set: the first line ends with " before" U+0000 "after"
 //              FAKE_JVM_SPLASH         set: records "splash-window ..." (the launcher's splash
 //                                      window then) when main starts, when an exception is
 //                                      cleared and before detaching; "wait": main first waits
@@ -92,7 +95,14 @@ std::string toUtf8(const std::u16string& text) {
 std::u16string traceText() {
     std::string frames = environment("FAKE_JVM_TRACE_FRAMES");
     long count = frames.empty() ? 1 : std::atol(frames.c_str());
-    std::u16string text = u"java.lang.IllegalStateException: Grüße — Ελληνικά — 日本語 — 𝄞\n";
+    std::u16string text = u"java.lang.IllegalStateException: Grüße — Ελληνικά — 日本語 — 𝄞";
+    const std::u16string name = u"/com.example.AVeryLongPackageName.AndAnEvenLongerClassName";
+    for (long width = std::atol(environment("FAKE_JVM_TRACE_WIDTH").c_str()); width > 0;
+         width -= static_cast<long>(name.size()))
+        text += name.substr(0, static_cast<size_t>(width));
+    if (!environment("FAKE_JVM_TRACE_NUL").empty())
+        text += std::u16string(u" before") + u'\0' + u"after";
+    text += u"\n";
     for (long i = 1; i <= count; ++i) {
         std::string line = "\tat fake.Throws.level" + std::to_string(i) + "(Throws.java)\n";
         text.append(line.begin(), line.end());

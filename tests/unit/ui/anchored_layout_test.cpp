@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 
 namespace {
@@ -27,7 +28,9 @@ std::map<int32_t, PixelRect> byId(const std::vector<PlacedControl>& controls) {
 
 // The exception dialog grown by 100 pixels each way, then made smaller than it opened.
 TEST(AnchoredLayout, ExceptionDialogFollowsItsAnchorTable) {
-    AnchoredLayout layout = javaExceptionLayout({8, 16}); // 2 pixels per unit each way
+    const DialogBaseUnits base{8, 16}; // 2 pixels per unit each way
+    AnchoredLayout layout = javaExceptionLayout(dialogUnitsToPixels(javaExceptionClientUnits, base),
+                                                controlsInPixels(javaExceptionControlUnits, base));
     EXPECT_EQ(layout.initialWidth(), 550);
     EXPECT_EQ(layout.initialHeight(), 484);
     const std::map<int32_t, PixelRect> initial = byId(layout.controls());
@@ -88,6 +91,70 @@ TEST(ExceptionWindowRequest, AReportTooLongForARequestIsCutAtAWholeCharacter) {
         exceptionWindowRequest(nearestMessageLanguage("en_US.UTF-8"), report);
     EXPECT_EQ(request.field("report"), std::string(maxWindowValueSize - 1, 'x'));
     EXPECT_TRUE(encodeWindowMessage(request)) << "still fits one request";
+}
+
+} // namespace
+
+namespace {
+
+// The exception dialog in dialog units, grown where a text needs more room; each row gives the
+// moves of the four edges of every control.
+TEST(GrowToFit, AGrownControlPushesWhatFollowsAndStretchesWhatEnclosesIt) {
+    const std::vector<PlacedControl> template231 =
+        controlsInPixels(javaExceptionControlUnits, {4, 8}); // dialog units
+    using Moves = std::map<int32_t, std::array<int32_t, 4>>;
+    const struct {
+        const char* name;
+        std::map<int32_t, ControlNeed> needs;
+        int32_t clientWider, clientTaller;
+        Moves moves; // controls not named stay
+    } cases[] = {
+        {"everything fits",
+         {{ExceptionControl::heading, {100, 16}}, {ExceptionControl::stop, {50, 0}}},
+         0,
+         0,
+         {}},
+        {"a taller heading",
+         {{ExceptionControl::heading, {0, 24}}},
+         0,
+         8,
+         {{ExceptionControl::frame, {0, 0, 0, 8}},
+          {ExceptionControl::heading, {0, 0, 0, 8}},
+          {ExceptionControl::trace, {0, 8, 0, 8}},
+          {ExceptionControl::instructions, {0, 8, 0, 8}},
+          {ExceptionControl::warning, {0, 8, 0, 8}},
+          {ExceptionControl::ignore, {0, 8, 0, 8}},
+          {ExceptionControl::stop, {0, 8, 0, 8}}}},
+        {"a wider Ignore and taller instructions",
+         {{ExceptionControl::ignore, {60, 14}}, {ExceptionControl::instructions, {0, 21}}},
+         10,
+         3,
+         {{ExceptionControl::frame, {0, 0, 10, 3}},
+          {ExceptionControl::instructions, {0, 0, 0, 3}},
+          {ExceptionControl::warning, {0, 3, 0, 3}},
+          {ExceptionControl::ignore, {0, 3, 10, 3}},
+          {ExceptionControl::stop, {10, 3, 10, 3}}}},
+    };
+    for (const auto& c : cases) {
+        std::vector<PlacedControl> controls = template231;
+        std::vector<ControlNeed> needs;
+        for (const PlacedControl& control : controls)
+            needs.push_back(c.needs.count(control.id) ? c.needs.at(control.id) : ControlNeed{});
+        PixelRect client = javaExceptionClientUnits;
+        growToFit(client, controls, needs);
+        EXPECT_EQ(client.right, javaExceptionClientUnits.right + c.clientWider) << c.name;
+        EXPECT_EQ(client.bottom, javaExceptionClientUnits.bottom + c.clientTaller) << c.name;
+        for (size_t i = 0; i < controls.size(); ++i) {
+            const PixelRect& was = template231[i].rect;
+            const PixelRect& now = controls[i].rect;
+            const std::array<int32_t, 4> moved{now.left - was.left, now.top - was.top,
+                                               now.right - was.right, now.bottom - was.bottom};
+            const auto named = c.moves.find(controls[i].id);
+            const std::array<int32_t, 4> expected =
+                named == c.moves.end() ? std::array<int32_t, 4>{} : named->second;
+            EXPECT_EQ(moved, expected) << c.name << ": control " << controls[i].id;
+        }
+    }
 }
 
 } // namespace
