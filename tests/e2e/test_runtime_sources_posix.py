@@ -11,7 +11,7 @@ import tempfile
 import unittest
 
 from harness import posix_environment
-from java_app import ProbeApp, jdk_home
+from java_app import ProbeApp, jdk_home, vm_sanitizer_env
 from runtimes import make_java8_home, make_posix_home, make_posix_runtime, write_file
 from test_runtime_search_posix import InventoryTest, library
 
@@ -225,7 +225,8 @@ class Trace(unittest.TestCase):
 
         def start(env):
             """A start without standard error, as from a desktop menu."""
-            full_env = posix_environment(dict(env, JL_TRACE="1", HOME=self.folder))
+            full_env = posix_environment(dict(env, JL_TRACE="1", HOME=self.folder,
+                                              **vm_sanitizer_env()))
             full_env.pop("XDG_CACHE_HOME", None)
             if "XDG_RUNTIME_DIR" not in env:
                 full_env.pop("XDG_RUNTIME_DIR", None)
