@@ -10,4 +10,6 @@ if ! scripts/install-deps.sh test; then
   exit 1
 fi
 scripts/build.sh
-ctest --test-dir build --output-on-failure "$@"
+# Two tests at a time: much of a test's time goes to waiting for a VM, Wine or a window. The
+# tests of the Wine session take turns (a resource lock); later arguments may change -j.
+ctest --test-dir build --output-on-failure -j2 "$@"

@@ -41,8 +41,10 @@ class Machine:
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def env(self, **extra):
-        return {**os.environ, "PATH": self.bin + os.pathsep + os.environ["PATH"],
-                "APT_STANDIN_STATE": self.folder, "INSTALL_DEPS_RETRY_DELAY": "0", **extra}
+        """The environment of the scripts; a None in extra removes that variable."""
+        env = {**os.environ, "PATH": self.bin + os.pathsep + os.environ["PATH"],
+               "APT_STANDIN_STATE": self.folder, "INSTALL_DEPS_RETRY_DELAY": "0", **extra}
+        return {name: value for name, value in env.items() if value is not None}
 
     def run(self, *command, timeout=300, **extra_env):
         env = self.env(**extra_env)
