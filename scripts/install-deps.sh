@@ -232,7 +232,7 @@ if ! install_packages "${missing[@]}"; then
 fi
 
 mapfile -t left < <(not_installed "${missing[@]}")
-if [ ${#apt_options[@]} -gt 0 ]; then
+if [ ${#apt_options[@]} -gt 0 ] && [ ${#left[@]} -lt ${#missing[@]} ]; then
   say "note: installed without the updates of ${failed_suites[*]}; once its index downloads," \
     "run: ${sudo}apt-get update && ${sudo}apt-get upgrade"
 fi
