@@ -16,17 +16,8 @@
 # BENCH_QUICK=1 makes every part short (a smoke run, figures too noisy to quote).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-# Real programs for the class-data cache's benchmark; no test needs them.
-missing=()
-for package in rhino ant; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+# The benchmark tools and real programs for the class-data cache's benchmark (Rhino, Ant).
+scripts/install-deps.sh bench
 
 build=build-bench
 cmake -S . -B "$build" -G Ninja -DLAUNCHER_BENCHMARKS=ON -DLAUNCHER_SANITIZED_TESTS=OFF

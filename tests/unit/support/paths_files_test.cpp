@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -14,9 +15,11 @@ namespace {
 class PathFiles : public ::testing::Test {
   protected:
     void SetUp() override {
+        // A name of its own: the same test of the sanitized build may run at the same time.
         base_ = fs::temp_directory_path() /
                 ("paths_test_" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                 "_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
         std::error_code ignored;
         fs::remove_all(base_, ignored);
         fs::create_directories(base_);
