@@ -140,24 +140,27 @@ def mismatches(screen, left, top, width, height, pixel, tolerance=0, backdrop=BA
     return wrong
 
 
-def start_backdrop(display, size, timeout=30):
+def start_backdrop(display, size, timeout=60, attempts=2):
     """A plain window of the backdrop colour over the whole screen, under later windows: it is
-    on the screen when this returns, so a window that shows soon after cannot end up below it."""
+    on the screen when this returns, so a window that shows soon after cannot end up below it.
+    On a loaded machine xmessage has been seen to end or stay unmapped once; it gets a second
+    start before the test gives up."""
     colour = "#%02x%02x%02x" % BACKDROP
     environment = {"DISPLAY": display, "PATH": "/usr/bin:/bin"}
-    backdrop = subprocess.Popen(["xmessage", "-bg", colour, "-geometry",
-                                 "%dx%d+0+0" % size, "-buttons", "", " "],
-                                env=environment, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
-    deadline = time.monotonic() + timeout
-    while not subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", "xmessage"],
-                             env=environment, capture_output=True).stdout:
-        if backdrop.poll() is not None or time.monotonic() > deadline:
-            backdrop.kill()
-            backdrop.wait()
-            raise RuntimeError("the backdrop window did not show")
-        time.sleep(0.05)
-    return backdrop
+    for _ in range(attempts):
+        backdrop = subprocess.Popen(["xmessage", "-bg", colour, "-geometry",
+                                     "%dx%d+0+0" % size, "-buttons", "", " "],
+                                    env=environment, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + timeout
+        while backdrop.poll() is None and time.monotonic() < deadline:
+            if subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", "xmessage"],
+                              env=environment, capture_output=True).stdout:
+                return backdrop
+            time.sleep(0.05)
+        backdrop.kill()
+        backdrop.wait()
+    raise RuntimeError("the backdrop window did not show")
 
 
 def write_plain_png(path, width, height, rgb):
