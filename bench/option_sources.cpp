@@ -1,6 +1,6 @@
 #include "bench/option_sources.h"
 
-#include "launch/process_environment.h"
+#include "support/process_environment.h"
 
 VmOptionSources launcherOptionSources(LayeredSettings& settings, const std::string& launcherPath) {
     VmOptionSources sources;

@@ -1,6 +1,5 @@
 #include "discovery/missing_runtime.h"
 
-#include "discovery/java_version.h"
 #include "discovery/runtime_search.h"
 #include "discovery/vm_library_check.h"
 #include "launch/launcher.h"
@@ -13,6 +12,18 @@
 
 const char* downloadAddress() {
     return LAUNCHER_DOWNLOAD_URL;
+}
+
+std::string describeVersionRange(const JavaVersion& low, const JavaVersion& high) {
+    if (isUnbounded(low) && isUnbounded(high))
+        return formatResourceString(MessageId::latestVersion, {});
+    if (isUnbounded(low))
+        return formatResourceString(MessageId::maximumVersion, {toString(high)});
+    if (isUnbounded(high))
+        return formatResourceString(MessageId::minimumVersion, {toString(low)});
+    if (low == high)
+        return formatResourceString(MessageId::exactVersion, {toString(low)});
+    return formatResourceString(MessageId::versionBetween, {toString(low), toString(high)});
 }
 
 std::string missingRuntimeMessage(JvmType type, const std::string& versionPhrase) {
@@ -39,7 +50,8 @@ void adoptPickedRuntime(Launcher& launcher, RuntimeHost& host, const RuntimeFold
 bool askForRuntime(Launcher& launcher, RuntimeHost& host) {
     MissingRuntimeRequest request;
     request.jvmType = launcher.jvmType;
-    request.message = missingRuntimeMessage(launcher.jvmType, describeVersionRange(launcher));
+    request.message = missingRuntimeMessage(
+        launcher.jvmType, describeVersionRange(launcher.minVersion, launcher.maxVersion));
     request.downloadAddress = downloadAddress();
     RuntimeFolderPick pick(host, launcher.jvmType);
     if (runMissingRuntimeDialog(request, pick) != MissingRuntimeAnswer::ok || !pick.accepted())

@@ -6,8 +6,9 @@
 // then used for this start and remembered as "JRE Path" for the next ones once its library
 // has loaded. First thread only.
 
-#include "discovery/jvm_type.h"
 #include "discovery/runtime_host.h"
+#include "support/java_version.h"
+#include "support/jvm_type.h"
 
 #include <string>
 
@@ -15,6 +16,9 @@ class Launcher;
 
 // The public page where Java runtimes can be downloaded (a build option).
 const char* downloadAddress();
+
+// The localized phrase that names the accepted versions ("minimum version 1.8", ...).
+std::string describeVersionRange(const JavaVersion& minimum, const JavaVersion& maximum);
 
 // The dialog's message: text 206 (server VM wanted) or 207 with the version phrase.
 std::string missingRuntimeMessage(JvmType type, const std::string& versionPhrase);

@@ -6,9 +6,9 @@
 // runtime that JAVA_HOME names. Runs once on the first thread during initialize; nothing here
 // is reported to the user, but every step goes to the diagnostic trace (support/trace.h).
 
-#include "discovery/java_version.h"
-#include "discovery/jvm_type.h"
 #include "discovery/runtime_host.h"
+#include "support/java_version.h"
+#include "support/jvm_type.h"
 
 #include <string>
 #include <vector>

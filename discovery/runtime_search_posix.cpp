@@ -4,8 +4,8 @@
 #include "discovery/missing_runtime_window.h"
 #include "discovery/runtime_inventory.h"
 #include "discovery/vm_library_check.h"
-#include "launch/process_environment.h"
 #include "support/paths.h"
+#include "support/process_environment.h"
 #include "support/unique_resource.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 
 #include "discovery/missing_runtime.h"
 #include "discovery/vm_library_check.h"
-#include "launch/process_environment.h"
 #include "support/paths.h"
+#include "support/process_environment.h"
 #include "support/unique_resource.h"
 #include "support/wide_text.h"
 

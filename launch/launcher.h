@@ -5,8 +5,9 @@
 // the VM's exit and abort hooks can reach it. initialize -> run -> shutdown, all on the
 // first thread; see launcher.cpp for the order and the exit codes.
 
-#include "discovery/java_version.h"
-#include "discovery/jvm_type.h"
+#include "support/java_version.h"
+#include "support/jvm_type.h"
+#include "support/os_handle.h"
 
 #include <atomic>
 #include <cstdint>
@@ -20,10 +21,6 @@ class ClassDataPublisher;
 class InstanceSession;
 class SplashWindow;
 class VmHookListener;
-
-// Opaque OS handles (HANDLE, HWND, pthread ids, ...). The subsystem that creates one owns it
-// and releases it; the launcher only carries it between steps.
-using OsHandle = void*;
 
 // Exit codes of the process that the launch sequence itself produces.
 constexpr int exitCodeSuccess = 0;

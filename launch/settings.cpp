@@ -1,6 +1,7 @@
 #include "launch/settings.h"
 
 #include "launch/launcher.h"
+#include "support/split_string.h"
 #include "support/trace.h"
 #include "ui/messages.h"
 

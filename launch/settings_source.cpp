@@ -1,5 +1,6 @@
 #include "launch/settings_source.h"
 
+#include "support/split_string.h"
 #include "support/trace.h"
 
 namespace {
@@ -86,21 +87,6 @@ bool isSectionHeader(const std::string& line) {
 }
 
 } // namespace
-
-void splitString(const std::string& text, const std::string& separator,
-                 std::vector<std::string>& pieces) {
-    pieces.clear();
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t found = text.find(separator, pos);
-        if (found == std::string::npos)
-            break;
-        pieces.push_back(text.substr(pos, found - pos));
-        pos = found + separator.size();
-    }
-    if (pos < text.size())
-        pieces.push_back(text.substr(pos));
-}
 
 void IniText::parse(const std::string& text) {
     sections_.clear();

@@ -116,11 +116,6 @@ class LayeredSettings : public SettingsFile, public IniText {
 void traceSetting(const std::string& section, const std::string& key, const std::string& value,
                   const std::string& origin);
 
-// Splits at every separator; empty inner pieces stay, a trailing empty piece does not, and an
-// empty text gives no piece. The separator is never empty.
-void splitString(const std::string& text, const std::string& separator,
-                 std::vector<std::string>& pieces);
-
 // The settings text compiled into this executable (empty when it carries none). Generated at
 // build time from the INI file that the build names (see cmake/built_in_settings.cmake).
 const std::string& builtInSettingsText();

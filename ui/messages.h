@@ -3,7 +3,7 @@
 // String-table texts and the error notice. Every caller passes the launcher's
 // splashWindowHandle as owner (null when no splash window exists).
 
-#include "launch/launcher.h"
+#include "support/os_handle.h"
 #include "ui/message_ids.h"
 
 #include <cstdint>

@@ -4,8 +4,8 @@
 
 #include "vmhost/class_data_cache.h"
 
-#include "launch/process_environment.h"
 #include "support/paths.h"
+#include "support/process_environment.h"
 #include "support/spawn_posix.h"
 #include "support/unique_resource.h"
 

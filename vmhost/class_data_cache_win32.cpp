@@ -5,8 +5,8 @@
 
 #include "vmhost/class_data_cache.h"
 
-#include "launch/process_environment.h"
 #include "support/paths.h"
+#include "support/process_environment.h"
 #include "support/unique_resource.h"
 #include "support/wide_text.h"
 #include "vmhost/class_path.h"

@@ -1,7 +1,7 @@
 #include "vmhost/class_path.h"
 
-#include "launch/settings_source.h"
 #include "support/paths.h"
+#include "support/split_string.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "vmhost/vm_host.h"
 
 #include "launch/launcher.h"
-#include "launch/process_environment.h"
 #include "launch/settings.h"
 #include "launch/settings_source.h"
 #include "support/paths.h"
+#include "support/process_environment.h"
 #include "ui/messages.h"
 #include "vmhost/class_data_cache.h"
 #include "vmhost/vm_settings.h"

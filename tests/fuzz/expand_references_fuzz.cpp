@@ -3,7 +3,7 @@
 // as empty the result is never longer than the text.
 
 #include "fuzz_check.h"
-#include "launch/process_environment.h"
+#include "support/process_environment.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text = fuzzText(data, size);

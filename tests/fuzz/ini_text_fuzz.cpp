@@ -5,6 +5,7 @@
 
 #include "fuzz_check.h"
 #include "launch/settings_source.h"
+#include "support/split_string.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // left out, and the fill value only moves the parts that were not read. A bound setting reads
 // the same, but saturates an oversized part instead of failing.
 
-#include "discovery/java_version.h"
 #include "fuzz_check.h"
+#include "support/java_version.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // the same arguments, and splitCommandLine is the same split without the program.
 
 #include "fuzz_check.h"
-#include "launch/process_environment.h"
+#include "support/process_environment.h"
 
 namespace {
 

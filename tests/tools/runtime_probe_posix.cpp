@@ -5,9 +5,9 @@
 #include "discovery/runtime_inventory.h"
 #include "discovery/runtime_search.h"
 #include "launch/launcher.h"
-#include "launch/process_environment.h"
 #include "launch/settings.h"
 #include "support/process_arguments.h"
+#include "support/process_environment.h"
 
 #include <cstdio>
 #include <cstdlib>

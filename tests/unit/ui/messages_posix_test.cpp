@@ -1,5 +1,5 @@
-#include "discovery/java_version.h"
-#include "launch/launcher.h"
+#include "discovery/missing_runtime.h"
+#include "support/java_version.h"
 #include "ui/message_table.h"
 #include "ui/messages.h"
 
@@ -119,10 +119,10 @@ TEST(DescribeVersionRange, NamesTheAcceptedVersionsInEnglish) {
     for (const char* lang : {"C", "en_US.UTF-8"}) {
         LocaleEnvironment environment(nullptr, nullptr, lang);
         for (const auto& c : cases) {
-            Launcher launcher;
-            launcher.minVersion = minimumVersionSetting(c.minimum);
-            launcher.maxVersion = maximumVersionSetting(c.maximum);
-            EXPECT_EQ(describeVersionRange(launcher), c.expected) << lang << " " << c.minimum;
+            EXPECT_EQ(describeVersionRange(minimumVersionSetting(c.minimum),
+                                           maximumVersionSetting(c.maximum)),
+                      c.expected)
+                << lang << " " << c.minimum;
         }
     }
 }

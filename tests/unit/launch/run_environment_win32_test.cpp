@@ -1,5 +1,6 @@
 #include "launch/launcher.h"
-#include "launch/process_environment.h"
+#include "launch/run_environment.h"
+#include "support/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -47,21 +48,6 @@ TEST_F(PrepareEnvironment, EmptyLibraryPathAddsNoOption) {
     EXPECT_TRUE(launcher_.libraryPath.empty());
     EXPECT_TRUE(launcher_.vmOptions.empty());
     EXPECT_EQ(read(L"Path"), L"C:\\Tools;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\bin");
-}
-
-TEST(ReadEnvironmentVariable, TellsAnEmptyVariableFromAnAbsentOne) {
-    struct Case {
-        const wchar_t* value; // nullptr: the variable is removed
-        bool defined;
-        const char* read;
-    } cases[] = {{L"", true, ""}, {nullptr, false, "unchanged"}, {L"C:\\x", true, "C:\\x"}};
-    for (const Case& c : cases) {
-        SetEnvironmentVariableW(L"JL_TEST_VARIABLE", c.value);
-        std::string value = "unchanged";
-        EXPECT_EQ(readEnvironmentVariable("JL_TEST_VARIABLE", value), c.defined);
-        EXPECT_EQ(value, c.read);
-    }
-    SetEnvironmentVariableW(L"JL_TEST_VARIABLE", nullptr);
 }
 
 TEST_F(PrepareEnvironment, AnEmptyPathIsDefined) {

@@ -1,7 +1,4 @@
-#include "discovery/java_version.h"
-
-#include "launch/launcher.h"
-#include "ui/messages.h"
+#include "support/java_version.h"
 
 namespace {
 
@@ -124,18 +121,4 @@ JavaVersion maximumVersionSetting(const std::string& text) {
     if (text == "any" || !JavaVersion::parseBound(text, JavaVersion::unboundedPart, version))
         return JavaVersion::highest();
     return version;
-}
-
-std::string describeVersionRange(const Launcher& launcher) {
-    const JavaVersion& low = launcher.minVersion;
-    const JavaVersion& high = launcher.maxVersion;
-    if (isUnbounded(low) && isUnbounded(high))
-        return formatResourceString(MessageId::latestVersion, {});
-    if (isUnbounded(low))
-        return formatResourceString(MessageId::maximumVersion, {toString(high)});
-    if (isUnbounded(high))
-        return formatResourceString(MessageId::minimumVersion, {toString(low)});
-    if (low == high)
-        return formatResourceString(MessageId::exactVersion, {toString(low)});
-    return formatResourceString(MessageId::versionBetween, {toString(low), toString(high)});
 }

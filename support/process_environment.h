@@ -1,9 +1,10 @@
 #pragma once
 
 // The launcher's own process as the Java program will see it: the arguments for main, the
-// working folder, the variables that name the chosen runtime, the native library path handed
-// to the VM and the program search path. All calls run on the first thread before the VM
-// starts; the changes stay for the life of the process.
+// working folder, and the pieces of the native library path handed to the VM and of the
+// program search path (launch/run_environment.h puts them together for the chosen runtime).
+// All calls run on the first thread before the VM starts; the changes stay for the life of
+// the process.
 //
 // The two platforms differ only in these points:
 //   list separator            Windows ';'     POSIX ':'
@@ -23,8 +24,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-class Launcher;
 
 // The command line's arguments, the program path dropped, appended to arguments.
 // Windows: GetCommandLineW, trimmed of white space, through splitArguments. POSIX: the
@@ -79,12 +78,6 @@ std::string completeSearchPath(const std::string& systemPath, const std::string&
 
 // Makes the launcher's folder the current folder; failures are passed over.
 void setWorkingFolder();
-// JL_JVM_PATH and JL_JVM_HOME from jvmPath.
-void setJvmVariables(const Launcher& launcher);
-// At the start of run, with jvmPath known: setJvmVariables; when libraryPath is not empty,
-// libraryPath becomes the completed, expanded library path and "-Djava.library.path=" with it
-// becomes the first VM option; the search variable becomes the completed, expanded search path.
-void prepareEnvironment(Launcher& launcher);
 
 // The OS side of the above.
 bool readEnvironmentVariable(const std::string& name, std::string& value);

@@ -1,4 +1,4 @@
-#include "discovery/java_version.h"
+#include "support/java_version.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <string>
 
-class Launcher;
-
 struct JavaVersion {
     int32_t parts[4] = {0, 0, 0, 0};
 
@@ -42,6 +40,3 @@ std::string toString(const JavaVersion& version);
 // 65535 (maximum). An absent or digit-less maximum also means no upper bound.
 JavaVersion minimumVersionSetting(const std::string& text);
 JavaVersion maximumVersionSetting(const std::string& text);
-
-// The localized phrase that names the accepted versions ("minimum version 1.8", ...).
-std::string describeVersionRange(const Launcher& launcher);

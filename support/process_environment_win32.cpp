@@ -1,4 +1,4 @@
-#include "launch/process_environment.h"
+#include "support/process_environment.h"
 
 #include "support/wide_text.h"
 
