@@ -10,6 +10,8 @@
 
 #include <string>
 
+struct GtkApi;
+
 namespace MissingRuntimeControl {
 constexpr int32_t ok = 1;
 constexpr int32_t cancel = 2;
@@ -37,6 +39,10 @@ JvmType requestedJvmType(const WindowMessage& request);
 // The answers: OK with the picked folder, or Cancel (also for Escape and the close box).
 WindowMessage missingRuntimeOkAnswer(const std::string& folder);
 WindowMessage missingRuntimeCancelAnswer();
+
+// The dialog as a window kind of the window process: answers {"button": "ok", "folder": ...}
+// or {"button": "cancel"}.
+WindowMessage showMissingRuntimeWindow(const GtkApi& gtk, const WindowMessage& request);
 
 // Reads a window's answer into the pick (the folder is checked again here, not trusted);
 // ok only for an OK whose folder holds a VM library.

@@ -3,6 +3,7 @@
 #include "instance/instance_session.h"
 #include "launch/launcher.h"
 #include "support/paths.h"
+#include "vmhost/vm_hook_listener.h"
 
 bool setUpInstanceCoordination(Launcher& launcher) {
     if (launcher.isService)
@@ -18,8 +19,8 @@ bool setUpInstanceCoordination(Launcher& launcher) {
     launcher.isPrimaryInstance = session->role() == InstanceRole::primary;
     // A program that ends the process through System.exit never returns to the launch
     // sequence; the VM's exit hook hands its code on instead.
-    if (launcher.isPrimaryInstance && launcher.hookListener == nullptr)
-        launcher.hookListener = session.get();
+    if (launcher.isPrimaryInstance && vmHookListener() == nullptr)
+        setVmHookListener(session.get());
     launcher.instanceSession = std::move(session);
     return started;
 }
@@ -38,8 +39,8 @@ void signalMainStarted(Launcher& launcher) {
 void shutDownInstanceCoordination(Launcher& launcher, int exitCode) {
     if (!launcher.instanceSession)
         return;
-    if (launcher.hookListener == launcher.instanceSession.get())
-        launcher.hookListener = nullptr;
+    if (vmHookListener() == launcher.instanceSession.get())
+        setVmHookListener(nullptr);
     launcher.instanceSession->end(exitCode);
     launcher.instanceSession.reset();
 }

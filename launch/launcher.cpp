@@ -8,10 +8,13 @@
 #include "launch/settings.h"
 #include "splash/splash.h"
 #include "splash/splash_window.h"
+#include "support/failure_report.h"
 #include "support/paths.h"
 #include "support/process_environment.h"
 #include "support/trace.h"
+#include "ui/messages.h"
 #include "vmhost/class_data_cache.h"
+#include "vmhost/vm_hook_listener.h"
 #include "vmhost/vm_host.h"
 
 #include <algorithm>
@@ -24,6 +27,14 @@ void traceList(const char* title, const std::vector<std::string>& items) {
     for (const std::string& item : items)
         text += "\n  " + item;
     traceLine(text);
+}
+
+int failureTextId(SystemFailure kind) {
+    switch (kind) {
+    case SystemFailure::modulePath:
+        break;
+    }
+    return MessageId::modulePathFailed;
 }
 
 void traceStart() {
@@ -39,15 +50,20 @@ void traceStart() {
 
 Launcher::Launcher() {
     processLauncher = this;
+    installFailureReporter([this](SystemFailure kind, uint32_t systemCode) {
+        // The splash window may come or go at any time: its handle is read as the box shows.
+        reportErrorWithCode(splashWindowHandle.load(),
+                            loadResourceString(MessageId::windowsException),
+                            loadResourceString(failureTextId(kind)), systemCode);
+    });
 }
 
 Launcher::~Launcher() {
-    if (processLauncher == this)
-        processLauncher = nullptr;
-}
-
-Launcher* Launcher::instance() {
-    return processLauncher;
+    if (processLauncher != this)
+        return;
+    processLauncher = nullptr;
+    installFailureReporter(nullptr);
+    setVmHookListener(nullptr);
 }
 
 int Launcher::launch() {
@@ -99,7 +115,7 @@ int Launcher::run() {
         traceLine("main class " + mainClassName);
         traceList("arguments", mainArguments);
     }
-    if (runMainThread(*this) == 0)
+    if (runMainThread(*this, [this] { signalMainStarted(*this); }) == 0)
         return exitCodeSuccess;
     closeNativeSplash(*this);
     return exitCodeFailure;
@@ -110,7 +126,7 @@ void Launcher::shutdown(int exitCode) {
     destroyVm(*this);
     if (classDataPublisher) {
         classDataPublisher->publish();
-        hookListener = classDataPublisher->next();
+        setVmHookListener(classDataPublisher->next());
         classDataPublisher.reset();
     }
     shutDownInstanceCoordination(*this, exitCode);

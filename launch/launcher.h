@@ -1,8 +1,8 @@
 #pragma once
 
 // The one launcher object of the process: it owns every piece of launch state.
-// WinMain / main construct it on the stack; its constructor publishes its address so that
-// the VM's exit and abort hooks can reach it. initialize -> run -> shutdown, all on the
+// WinMain / main construct it on the stack; while it exists it shows the system failures that
+// lower layers report (support/failure_report.h). initialize -> run -> shutdown, all on the
 // first thread; see launcher.cpp for the order and the exit codes.
 
 #include "support/java_version.h"
@@ -20,7 +20,6 @@ struct JNIEnv_;
 class ClassDataPublisher;
 class InstanceSession;
 class SplashWindow;
-class VmHookListener;
 
 // Exit codes of the process that the launch sequence itself produces.
 constexpr int exitCodeSuccess = 0;
@@ -33,9 +32,6 @@ class Launcher {
     Launcher(const Launcher&) = delete;
     Launcher& operator=(const Launcher&) = delete;
 
-    // The process-wide launcher, valid from construction until the entry point returns.
-    static Launcher* instance();
-
     // Everything that must succeed before anything is shown. False ends the process with -1.
     bool initialize();
     // Only after a successful initialize; returns the process exit code.
@@ -47,7 +43,6 @@ class Launcher {
     int launch();
 
     // Fields, in the order the launcher declares them. Strings are UTF-8.
-    VmHookListener* hookListener = nullptr;
     OsHandle splashThread = nullptr;
     uint32_t splashThreadId = 0;
     std::string splashImage;

@@ -28,8 +28,8 @@ PathStyle hostPathStyle();
 char pathSeparator(PathStyle style = hostPathStyle());
 
 // The running executable's full path (Windows: the module file name; POSIX: /proc/self/exe).
-// On failure the user is shown the error (string 202 with 208 and the system error code) and
-// false is returned.
+// On failure the system error code goes to reportFailure (the launcher shows string 202 with
+// 208 and the code) and false is returned.
 bool modulePath(std::string& path);
 // The executable's folder with a trailing separator; false when modulePath failed.
 bool launcherFolder(std::string& folder);

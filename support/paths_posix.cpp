@@ -1,7 +1,6 @@
 #include "support/paths.h"
 
-#include "launch/launcher.h"
-#include "ui/messages.h"
+#include "support/failure_report.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -35,11 +34,7 @@ bool modulePath(std::string& path) {
     for (;;) {
         ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length < 0) {
-            uint32_t code = static_cast<uint32_t>(errno);
-            Launcher* launcher = Launcher::instance();
-            reportErrorWithCode(launcher ? launcher->splashWindowHandle.load() : nullptr,
-                                loadResourceString(MessageId::windowsException),
-                                loadResourceString(MessageId::modulePathFailed), code);
+            reportFailure(SystemFailure::modulePath, static_cast<uint32_t>(errno));
             return false;
         }
         if (static_cast<size_t>(length) < buffer.size()) {

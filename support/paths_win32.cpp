@@ -1,8 +1,7 @@
 #include "support/paths.h"
 
-#include "launch/launcher.h"
+#include "support/failure_report.h"
 #include "support/wide_text.h"
-#include "ui/messages.h"
 
 #include <windows.h>
 
@@ -43,11 +42,7 @@ bool modulePath(std::string& path) {
         DWORD length =
             GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) {
-            uint32_t code = GetLastError();
-            Launcher* launcher = Launcher::instance();
-            reportErrorWithCode(launcher ? launcher->splashWindowHandle.load() : nullptr,
-                                loadResourceString(MessageId::windowsException),
-                                loadResourceString(MessageId::modulePathFailed), code);
+            reportFailure(SystemFailure::modulePath, GetLastError());
             return false;
         }
         if (length < buffer.size()) {

@@ -5,14 +5,16 @@
 //
 // A window kind is one function in its own file: it gets the GTK table (unless it draws
 // without a toolkit) and the request, runs the window until the user has answered and gives
-// the answer. To add a kind, declare its
-// function here and add one line to the dispatch table in window_host_posix.cpp. A window
+// the answer. The kinds of this folder are in the table of window_host_posix.cpp; those of
+// higher layers come from the executable's entry point (runAsWindowProcessIfMarked). A window
 // that stays until the launcher ends it (WindowProcess::end) need not return: the process ends
 // as soon as the launcher closes the channel.
 
 #include "ui/window_request.h"
 
+#include <cstddef>
 #include <optional>
+#include <string_view>
 
 struct GtkApi;
 
@@ -22,20 +24,24 @@ std::optional<WindowMessage> readWindowMessage(int channel);
 // Writes one whole message; false when it is over its bounds or the other side is gone.
 bool writeWindowMessage(int channel, const WindowMessage& message);
 
-// The window process's work on its channel; gives the exit status.
-int hostWindow(int channel);
-
 using WindowKindFunction = WindowMessage (*)(const GtkApi& gtk, const WindowMessage& request);
 // A window drawn without a toolkit (the splash), where loading GTK would cost more than the
 // window itself.
 using PlainWindowKindFunction = WindowMessage (*)(const WindowMessage& request);
+
+// One of show (a GTK window) and showPlain (drawn without a toolkit) is set.
+struct WindowKind {
+    std::string_view name;
+    WindowKindFunction show;
+    PlainWindowKindFunction showPlain;
+};
+
+// The window process's work on its channel: the kinds of this folder and the extra ones;
+// gives the exit status.
+int hostWindow(int channel, const WindowKind* extraKinds, size_t extraCount);
 
 // An error notice: fields "title" and "text"; answers {"button": "ok"}.
 WindowMessage showMessageWindow(const GtkApi& gtk, const WindowMessage& request);
 // The "Java Exception" dialog: fields of exceptionWindowRequest (ui/exception_window.h);
 // answers {"choice": "ignore" or "stop"}.
 WindowMessage showExceptionWindow(const GtkApi& gtk, const WindowMessage& request);
-// The missing-runtime dialog: fields of missingRuntimeWindowRequest
-// (discovery/missing_runtime_window.h); answers {"button": "ok", "folder": ...} or
-// {"button": "cancel"}.
-WindowMessage showMissingRuntimeWindow(const GtkApi& gtk, const WindowMessage& request);

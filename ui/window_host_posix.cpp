@@ -1,36 +1,27 @@
 #include "ui/window_host.h"
 
-#include "splash/splash_window_host.h"
 #include "ui/gtk_api.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string_view>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
-// One of show (a GTK window) and showPlain (drawn without a toolkit) is set.
-struct WindowKind {
-    std::string_view name;
-    WindowKindFunction show;
-    PlainWindowKindFunction showPlain;
-};
-
-// One line per window kind.
-const WindowKind windowKinds[] = {
+// The kinds of this folder; the executable adds its own (hostWindow).
+const WindowKind ownWindowKinds[] = {
     {"message", showMessageWindow, nullptr},
     {"exception", showExceptionWindow, nullptr},
-    {"missing-runtime", showMissingRuntimeWindow, nullptr},
-    {"splash", nullptr, showSplashWindow},
 };
 
-const WindowKind* findWindowKind(std::string_view name) {
-    for (const WindowKind& kind : windowKinds)
-        if (kind.name == name)
-            return &kind;
+const WindowKind* findWindowKind(std::string_view name, const WindowKind* kinds, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (kinds[i].name == name)
+            return &kinds[i];
     return nullptr;
 }
 
@@ -79,8 +70,12 @@ WindowMessage showGtkWindow(WindowKindFunction show, const WindowMessage& reques
     return show(gtk, request);
 }
 
-WindowMessage showWindow(const WindowMessage& request, int channel) {
-    const WindowKind* kind = findWindowKind(request.kind);
+WindowMessage showWindow(const WindowMessage& request, int channel, const WindowKind* extraKinds,
+                         size_t extraCount) {
+    const WindowKind* kind =
+        findWindowKind(request.kind, ownWindowKinds, std::size(ownWindowKinds));
+    if (!kind)
+        kind = findWindowKind(request.kind, extraKinds, extraCount);
     if (!kind)
         return failedWindowAnswer("unknown window kind: " + request.kind);
     if (kind->show)
@@ -91,11 +86,11 @@ WindowMessage showWindow(const WindowMessage& request, int channel) {
 
 } // namespace
 
-int hostWindow(int channel) {
+int hostWindow(int channel, const WindowKind* extraKinds, size_t extraCount) {
     std::optional<WindowMessage> request = readWindowMessage(channel);
     if (!request)
         return 1;
-    WindowMessage answer = showWindow(*request, channel);
+    WindowMessage answer = showWindow(*request, channel, extraKinds, extraCount);
     if (isFailedWindowAnswer(answer))
         std::fprintf(stderr, "No window can be shown: %s\n", answer.field("reason").c_str());
     return writeWindowMessage(channel, answer) ? 0 : 1;

@@ -10,6 +10,7 @@
 
 #include "support/unique_resource.h"
 
+#include <cstddef>
 #include <memory>
 #include <utility>
 
@@ -20,11 +21,14 @@ struct WindowChannelTraits {
 };
 using WindowChannel = UniqueResource<WindowChannelTraits>;
 
+struct WindowKind;
+
 // Called first thing in main. In a window process: shows the requested window, answers and
 // ends the process (GTK's own teardown is skipped: nothing outlives the window). Otherwise it
 // returns, and from then on this executable may start window processes of its own (an
-// executable that never calls this starts none).
-void runAsWindowProcessIfMarked();
+// executable that never calls this starts none). The window process knows the kinds of ui/
+// and the extra ones the executable names (ui/window_host.h).
+void runAsWindowProcessIfMarked(const WindowKind* extraKinds = nullptr, size_t extraCount = 0);
 
 // Whether a window can be tried at all: a display is named (DISPLAY or WAYLAND_DISPLAY) and
 // this executable can be its own window process.

@@ -71,7 +71,7 @@ bool standardInputIsSocket() {
 
 } // namespace
 
-void runAsWindowProcessIfMarked() {
+void runAsWindowProcessIfMarked(const WindowKind* extraKinds, size_t extraCount) {
     const char* mark = std::getenv(windowProcessMark);
     const bool marked = mark && std::strcmp(mark, windowProcessMarkValue) == 0;
     // The window process's own children (a link opened with the desktop's handler) are not
@@ -81,7 +81,7 @@ void runAsWindowProcessIfMarked() {
         // Descriptors the launcher left open (files, pipes, the Java program's sockets) are not
         // the window's: holding them would keep their other ends from seeing them close.
         closefrom(STDERR_FILENO + 1);
-        const int status = hostWindow(STDIN_FILENO);
+        const int status = hostWindow(STDIN_FILENO, extraKinds, extraCount);
         std::fflush(nullptr);
         _exit(status);
     }

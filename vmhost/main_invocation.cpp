@@ -1,6 +1,5 @@
 #include "vmhost/vm_host.h"
 
-#include "instance/instance_coordination.h"
 #include "launch/launcher.h"
 #include "splash/splash.h"
 #include "ui/messages.h"
@@ -13,8 +12,14 @@
 
 namespace {
 
-uint32_t mainThreadEntry(void* launcher) {
-    return mainThreadProc(*static_cast<Launcher*>(launcher));
+struct MainThreadStart {
+    Launcher& launcher;
+    const MainStarted& mainStarted;
+};
+
+uint32_t mainThreadEntry(void* context) {
+    auto* start = static_cast<MainThreadStart*>(context);
+    return mainThreadProc(start->launcher, start->mainStarted);
 }
 
 // The main class, or null after the user was told why not.
@@ -73,7 +78,7 @@ void handleUncaughtException(Launcher& launcher, JNIEnv* env) {
 }
 
 // Looks up the main class and main(String[]) and calls it; false when main could not be called.
-bool callMain(Launcher& launcher, JNIEnv* env) {
+bool callMain(Launcher& launcher, JNIEnv* env, const MainStarted& mainStarted) {
     LocalRef<jclass> mainClass(env, findMainClass(launcher, env));
     if (!mainClass)
         return false;
@@ -87,7 +92,8 @@ bool callMain(Launcher& launcher, JNIEnv* env) {
         env->ExceptionDescribe();
         return false;
     }
-    signalMainStarted(launcher);
+    if (mainStarted)
+        mainStarted();
     env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
     handleUncaughtException(launcher, env);
     return true;
@@ -95,20 +101,21 @@ bool callMain(Launcher& launcher, JNIEnv* env) {
 
 } // namespace
 
-uint32_t runMainThread(Launcher& launcher) {
+uint32_t runMainThread(Launcher& launcher, const MainStarted& mainStarted) {
     if (launcher.mainStackSize == 0)
         launcher.mainStackSize = vmDefaultStackSize(launcher);
-    return runOnNewThread(launcher.mainStackSize, mainThreadEntry, &launcher);
+    MainThreadStart start{launcher, mainStarted};
+    return runOnNewThread(launcher.mainStackSize, mainThreadEntry, &start);
 }
 
-uint32_t mainThreadProc(Launcher& launcher) {
+uint32_t mainThreadProc(Launcher& launcher, const MainStarted& mainStarted) {
     if (!createVm(launcher))
         return 1;
-    return invokeMainClass(launcher) ? 0 : 1;
+    return invokeMainClass(launcher, mainStarted) ? 0 : 1;
 }
 
-bool invokeMainClass(Launcher& launcher) {
-    bool ran = callMain(launcher, launcher.jniEnv);
+bool invokeMainClass(Launcher& launcher, const MainStarted& mainStarted) {
+    bool ran = callMain(launcher, launcher.jniEnv, mainStarted);
     // These provider settings keep the process alive until the program calls System.exit.
     if (ran && (launcher.ibmRuntimeAdmitted || launcher.ibmRuntimeFavored))
         parkThreadForever();

@@ -9,6 +9,7 @@
 
 #include <jni.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -41,20 +42,20 @@ struct Jdk11InitArgs {
     jint debugPort;
 };
 
-// The hooks run on whichever Java thread ends the VM; they only read the launcher pointer.
+// Set on the first thread, read by the hooks on whichever Java thread ends the VM.
+std::atomic<VmHookListener*> installedListener{nullptr};
+
 void JNICALL exitHook(jint code) {
     // The first thread waits for the main thread meanwhile, so the trace is not shared.
     if (isTracing())
         traceLine("exit code " + std::to_string(code) + " (the program called System.exit)");
-    Launcher* launcher = Launcher::instance();
-    if (launcher != nullptr && launcher->hookListener != nullptr)
-        launcher->hookListener->onExit(static_cast<int32_t>(code));
+    if (VmHookListener* listener = installedListener.load())
+        listener->onExit(static_cast<int32_t>(code));
 }
 
 void JNICALL abortHook() {
-    Launcher* launcher = Launcher::instance();
-    if (launcher != nullptr && launcher->hookListener != nullptr)
-        launcher->hookListener->onAbort();
+    if (VmHookListener* listener = installedListener.load())
+        listener->onAbort();
 }
 
 // The user's options in order, then "abort" and "exit" with their hooks. The strings stay
@@ -83,6 +84,14 @@ void reportLibraryFailure(const Launcher& launcher, const std::string& path,
 }
 
 } // namespace
+
+void setVmHookListener(VmHookListener* listener) {
+    installedListener.store(listener);
+}
+
+VmHookListener* vmHookListener() {
+    return installedListener.load();
+}
 
 bool loadVmLibrary(Launcher& launcher, const std::string& path) {
     VmLibrary library = openVmLibrary(path);

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-// Optional listener behind the VM's "exit" and "abort" hooks. The launcher never installs one;
-// an embedding may, through Launcher::hookListener. Called on whichever Java thread ends the VM.
+// Optional listener behind the VM's "exit" and "abort" hooks, one per process (the slot below).
+// Called on whichever Java thread ends the VM.
 class VmHookListener {
   public:
     virtual void onExit(int32_t exitCode) = 0;
@@ -12,3 +12,7 @@ class VmHookListener {
   protected:
     ~VmHookListener() = default;
 };
+
+// The process's listener: null (none) until set; the hooks read it when they run.
+void setVmHookListener(VmHookListener* listener);
+VmHookListener* vmHookListener();

@@ -54,8 +54,8 @@ bool buildVmOptions(Launcher& launcher) {
     }
     if (!plan.stem.empty()) {
         launcher.classDataPublisher = std::make_unique<ClassDataPublisher>(
-            std::move(plan), systemClassDataFiles(), launcher.hookListener);
-        launcher.hookListener = launcher.classDataPublisher.get();
+            std::move(plan), systemClassDataFiles(), vmHookListener());
+        setVmHookListener(launcher.classDataPublisher.get());
     }
     return true;
 }

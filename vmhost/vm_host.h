@@ -7,6 +7,7 @@
 // Failures are shown to the user by the function that fails, which then returns false.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class Launcher;
@@ -28,15 +29,18 @@ bool createVm(Launcher& launcher);
 // Message id of the reason text for a JNI_CreateJavaVM result, 0 when there is none.
 int createVmReasonId(int32_t code);
 
+// Called on the main thread just before main(String[]) is called (not when main cannot be).
+using MainStarted = std::function<void()>;
+
 // Starts the main thread with mainStackSize (the VM's default when 0) and waits for it; runs
 // its work here when no thread can be made. 0 when main ran, 1 otherwise.
-uint32_t runMainThread(Launcher& launcher);
+uint32_t runMainThread(Launcher& launcher, const MainStarted& mainStarted);
 // The main thread's work: 1 when the VM cannot be created, else invokeMainClass ? 0 : 1.
-uint32_t mainThreadProc(Launcher& launcher);
-// Looks up the main class and main(String[]), calls it with mainArguments, then detaches (or,
-// for the IBM provider settings, parks the thread for good). False when main could not run or
-// the detach failed.
-bool invokeMainClass(Launcher& launcher);
+uint32_t mainThreadProc(Launcher& launcher, const MainStarted& mainStarted);
+// Looks up the main class and main(String[]), runs mainStarted (when set), calls main with
+// mainArguments, then detaches (or, for the IBM provider settings, parks the thread for good).
+// False when main could not run or the detach failed.
+bool invokeMainClass(Launcher& launcher, const MainStarted& mainStarted);
 // System.exit(-1) through the main thread's JNIEnv; returns only when the VM did not exit.
 void callSystemExit(Launcher& launcher);
 

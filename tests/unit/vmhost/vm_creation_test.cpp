@@ -100,10 +100,22 @@ TEST_F(VmCreation, TheHooksReachAnInstalledListenerOnly) {
     abortHook();
     exitHook(3); // no listener: nothing happens
     RecordingListener listener;
-    launcher.hookListener = &listener;
+    setVmHookListener(&listener);
     exitHook(-1);
     abortHook();
+    setVmHookListener(nullptr);
+    exitHook(4);
     EXPECT_EQ(listener.events, (std::vector<std::string>{"exit -1", "abort"}));
+}
+
+TEST(VmHookListenerSlot, TheLauncherTakesItsListenerAlongWhenItEnds) {
+    RecordingListener listener;
+    {
+        Launcher launcher;
+        setVmHookListener(&listener);
+        EXPECT_EQ(vmHookListener(), &listener);
+    }
+    EXPECT_EQ(vmHookListener(), nullptr);
 }
 
 TEST_F(VmCreation, TheDefaultStackSizeComesThroughTheJdk11Record) {
