@@ -1,6 +1,6 @@
 #include "vmhost/class_path.h"
 
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 #include "support/paths.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include "launch/launcher.h"
 #include "launch/process_environment.h"
-#include "launch/settings.h"
-#include "launch/settings_source.h"
+#include "settings/settings.h"
+#include "settings/settings_source.h"
 #include "support/paths.h"
 #include "ui/messages.h"
 #include "vmhost/class_data_cache.h"

@@ -5,7 +5,7 @@
 // separator, and puts the launcher first when the jar is embedded.
 
 #include "fuzz_check.h"
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 #include "vmhost/class_path.h"
 
 #include <algorithm>

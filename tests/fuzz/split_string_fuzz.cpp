@@ -3,7 +3,7 @@
 // holds the separator, and the list is replaced rather than appended to.
 
 #include "fuzz_check.h"
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
