@@ -4,7 +4,7 @@
 // (see buildVmOptions), except that the launcher's path is given: the benchmarks place a
 // launcher of their own in a temporary folder.
 
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 #include "vmhost/vm_settings.h"
 
 #include <string>

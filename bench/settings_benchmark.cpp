@@ -4,7 +4,7 @@
 #include "bench/bench_folder.h"
 #include "bench/option_sources.h"
 #include "launch/launcher.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,11 +24,13 @@ void startSettingsLookups(benchmark::State& state) {
         context.executablePath = executable;
         context.settingsPath = paths[round++ % 2];
         context.appData = folder.path("config");
-        Launcher launcher;
-        if (!loadSettings(launcher, context)) {
+        std::optional<LaunchSettings> read = loadSettings(context);
+        if (!read) {
             state.SkipWithError("the settings name no main class");
             break;
         }
+        Launcher launcher;
+        launcher.adoptSettings(*read);
         LayeredSettings settings(context.settingsPath, context.builtInText);
         // The class-path folders do not exist here: their search is the class-path benchmark's.
         collectVmOptions(launcher, launcherOptionSources(settings, executable));

@@ -20,7 +20,7 @@ function(launcher_built_in_settings_source out_var name ini_file)
   set(out ${CMAKE_BINARY_DIR}/generated/built_in_settings_${name}.cpp)
   file(CONFIGURE OUTPUT ${out} CONTENT [=[
 // Generated from @origin@; do not edit.
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 
 namespace {
 const unsigned char builtInBytes[] = {

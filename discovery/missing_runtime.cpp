@@ -3,7 +3,7 @@
 #include "discovery/runtime_search.h"
 #include "discovery/vm_library_check.h"
 #include "launch/launcher.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "ui/messages.h"
 
 #ifndef LAUNCHER_DOWNLOAD_URL
@@ -60,7 +60,8 @@ bool askForRuntime(Launcher& launcher, RuntimeHost& host) {
     // This process never loads a runtime meant for the paired launcher, so that pick is
     // remembered at once; any other only once its library has loaded (Launcher::run).
     if (launcher.usePairedLauncher)
-        writeBackJrePath(launcher, pick.selectedFolder());
+        writeBackJrePath({launcher.productName, launcher.productCode}, launcher.isService,
+                         launcher.pairProduct, pick.selectedFolder());
     else
         launcher.pickedRuntimeFolder = pick.selectedFolder();
     return true;

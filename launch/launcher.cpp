@@ -4,8 +4,9 @@
 #include "instance/instance_coordination.h"
 #include "instance/instance_session.h"
 #include "launch/pair_product.h"
+#include "launch/read_settings.h"
 #include "launch/run_environment.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "splash/splash.h"
 #include "splash/splash_window.h"
 #include "support/failure_report.h"
@@ -78,8 +79,10 @@ int Launcher::launch() {
 
 bool Launcher::initialize() {
     parseCommandLine(mainArguments);
-    if (!readSettings(*this))
+    std::optional<LaunchSettings> read = readSettings(splashWindowHandle);
+    if (!read)
         return false;
+    adoptSettings(*read);
     if (!setUpInstanceCoordination(*this))
         return false;
     // A secondary instance has handed its request over; it needs no runtime.
@@ -108,7 +111,7 @@ int Launcher::run() {
     // Only a folder whose library loaded is remembered: a broken pick brings the dialog back
     // on the next start instead of failing every start from then on.
     if (!pickedRuntimeFolder.empty())
-        writeBackJrePath(*this, pickedRuntimeFolder);
+        writeBackJrePath({productName, productCode}, isService, pairProduct, pickedRuntimeFolder);
     buildVmOptions(*this);
     if (isTracing()) {
         traceList("VM options", vmOptions);
@@ -132,6 +135,35 @@ void Launcher::shutdown(int exitCode) {
     shutDownInstanceCoordination(*this, exitCode);
     closeNativeSplash(*this);
     releaseAll();
+}
+
+void Launcher::adoptSettings(const LaunchSettings& read) {
+    productName = read.product.name;
+    productCode = read.product.code;
+    const RuntimeRequirements& runtime = read.runtime;
+    minVersion = runtime.minVersion;
+    maxVersion = runtime.maxVersion;
+    preferredVersions = runtime.preferredVersions;
+    jrePath = runtime.jrePath;
+    jvmType = runtime.jvmType;
+    jdkWanted = runtime.jdkWanted;
+    jreWanted = runtime.jreWanted;
+    kindFallback = runtime.kindFallback;
+    jrockitRuntimeAdmitted = runtime.jrockitAdmitted;
+    sunRuntimeAdmitted = runtime.sunAdmitted;
+    ibmRuntimeAdmitted = runtime.ibmAdmitted;
+    jrockitRuntimeFavored = runtime.jrockitFavored;
+    sunRuntimeFavored = runtime.sunFavored;
+    ibmRuntimeFavored = runtime.ibmFavored;
+    mainClassName = read.mainClassName;
+    isService = read.isService;
+    singleInstance = read.singleInstance;
+    showExceptionDialog = read.showExceptionDialog;
+    overrideWorkingDir = read.overrideWorkingDir;
+    systemPath = read.systemPath;
+    libraryPath = read.libraryPath;
+    pairProduct = read.pairProduct;
+    pairReturnCode = read.pairReturnCode;
 }
 
 bool Launcher::hasNoSplashArgument() const {

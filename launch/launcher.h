@@ -16,6 +16,7 @@
 #include <vector>
 
 struct JavaVM_;
+struct LaunchSettings;
 struct JNIEnv_;
 class ClassDataPublisher;
 class InstanceSession;
@@ -41,6 +42,9 @@ class Launcher {
 
     // The whole sequence as the entry point runs it: initialize ? run : -1, then shutdown.
     int launch();
+
+    // Copies what the reading step found into the fields below.
+    void adoptSettings(const LaunchSettings& read);
 
     // Fields, in the order the launcher declares them. Strings are UTF-8.
     OsHandle splashThread = nullptr;
@@ -70,7 +74,6 @@ class Launcher {
     bool ibmRuntimeFavored = false;
     std::string productName;
     std::string productCode;
-    std::string upgradeCode;
     std::vector<std::string> vmOptions; // narrow option text handed to the VM
     std::vector<std::string> preferredVersions;
     std::string jrePath;

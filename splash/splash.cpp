@@ -1,7 +1,7 @@
 #include "splash/splash.h"
 
 #include "launch/launcher.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "splash/native_splash.h"
 #include "splash/splash_window.h"
 

@@ -1,8 +1,8 @@
 #include "vmhost/vm_host.h"
 
 #include "launch/launcher.h"
-#include "launch/settings.h"
-#include "launch/settings_source.h"
+#include "settings/settings.h"
+#include "settings/settings_source.h"
 #include "support/paths.h"
 #include "support/process_environment.h"
 #include "ui/messages.h"

@@ -1,7 +1,7 @@
 #include "vmhost/vm_settings.h"
 
 #include "launch/launcher.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

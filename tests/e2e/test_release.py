@@ -196,9 +196,9 @@ class ExampleSettings(unittest.TestCase):
 
 
 def settings_keys():
-    """(section, key) of every key constant in launch/settings.h, grouped under the section
+    """(section, key) of every key constant in settings/settings.h, grouped under the section
     named by the comment above it."""
-    with open(os.path.join(harness.source_dir(), "launch", "settings.h")) as f:
+    with open(os.path.join(harness.source_dir(), "settings", "settings.h")) as f:
         text = f.read()
     body = text[text.index("namespace SettingsKey"):]
     keys, section = set(), None

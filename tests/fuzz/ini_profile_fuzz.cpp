@@ -5,7 +5,7 @@
 // from the new content as the reader's rules give it, and the section list stays the same.
 
 #include "fuzz_check.h"
-#include "launch/ini_profile.h"
+#include "settings/ini_profile.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // (unless a written pair line would itself read as a header). A value set afterwards is found.
 
 #include "fuzz_check.h"
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 #include "support/split_string.h"
 
 namespace {

@@ -12,7 +12,7 @@
 //   header                        -> the error code and the four bytes read (AA where none)
 //   delete                        -> 1 or 0
 
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 
 #include <cstdio>
 #include <fstream>

@@ -5,7 +5,7 @@
 #include "discovery/runtime_inventory.h"
 #include "discovery/runtime_search.h"
 #include "launch/launcher.h"
-#include "launch/settings.h"
+#include "launch/read_settings.h"
 #include "support/process_arguments.h"
 #include "support/process_environment.h"
 
@@ -30,8 +30,10 @@ std::vector<std::string> splitFolders(const std::string& text) {
 int main(int argc, char** argv) {
     Launcher launcher;
     rememberProcessArguments(argc, argv);
-    if (!readSettings(launcher))
+    std::optional<LaunchSettings> read = readSettings(launcher.splashWindowHandle);
+    if (!read)
         return 2;
+    launcher.adoptSettings(*read);
     if (launcher.overrideWorkingDir)
         setWorkingFolder();
     const char* folders = std::getenv("RUNTIME_PROBE_FOLDERS");

@@ -1,4 +1,4 @@
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 
 #include "support/unique_resource.h"
 #include "support/wide_text.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 // Launcher settings: where the settings files are, the reading of the launcher's keys
-// (readSettings) and the write-back of "JRE Path". All on the first thread.
+// (loadSettings) and the write-back of "JRE Path". All on the first thread.
 //
 // Files: the launcher settings file beside the executable (settingsFilePath); a per-user file
 // below the per-user folder (Windows: APPDATA; POSIX: $XDG_CONFIG_HOME or ~/.config) that holds
@@ -14,12 +14,12 @@
 //   settings.value(SettingsSection::application, SettingsKey::outputFile);      // layered
 //   settings.fileValue(SettingsSection::display, SettingsKey::splashScreen);    // plain
 
-#include "launch/settings_source.h"
+#include "settings/launch_settings.h"
+#include "settings/settings_source.h"
 #include "support/paths.h"
 
+#include <optional>
 #include <string>
-
-class Launcher;
 
 namespace SettingsSection {
 constexpr char productInformation[] = "Product Information";
@@ -72,10 +72,6 @@ constexpr char preferNativeSplashScreen[] = "Preffer Native Splash Screen"; // s
 // append keys take exactly "yes" instead).
 bool isYesInAnyCase(const std::string& value);
 
-// Reads the launcher's keys into its fields (initialize, step 2). False when the settings file
-// path cannot be made or no main class is configured; the user has then been told.
-bool readSettings(Launcher& launcher);
-
 // The launcher settings file: the executable's path with its extension replaced by "ini"
 // (C:\App\tool.exe -> C:\App\tool.ini; /opt/app/tool -> /opt/app/tool.ini). False when the
 // module path is not available (the user has been told) or, on Windows, the executable's name
@@ -84,22 +80,12 @@ bool settingsFilePath(std::string& path);
 // The per-user folder: APPDATA (empty when unset or longer than 259 characters) on Windows;
 // $XDG_CONFIG_HOME, else ~/.config, on POSIX (empty when neither can be had).
 std::string appDataFolder();
-// <per-user folder>/<product name without \?"|><:/*>/<product code>/<executable's name without
-// extension>.ini; with createFolders the product and product-code folders are made on the
-// way (POSIX: the per-user folder too), failures ignored.
-void userSettingsFilePath(const Launcher& launcher, const std::string& executablePath,
-                          std::string& path, bool createFolders);
-// The pair product's settings file; false when "Pair Product" is empty or (Windows) names a
-// file without extension.
-bool pairSettingsFilePath(const Launcher& launcher, std::string& path);
-// The pair product's per-user file (folders created); empty when "Pair Product" is empty.
-void pairUserSettingsFilePath(const Launcher& launcher, std::string& path);
-
 // Remembers the runtime folder the user chose when no runtime was found: writes "JRE Path" to
 // the per-user files (NT family, not a service) or to the settings files beside the
 // executables. Failures are passed over; nothing is written when the settings file path
 // cannot be made.
-void writeBackJrePath(const Launcher& launcher, const std::string& folder);
+void writeBackJrePath(const ProductIdentity& product, bool isService,
+                      const std::string& pairProduct, const std::string& folder);
 
 // The facts of the running process that the rules above take, given explicitly by tests.
 struct SettingsContext {
@@ -115,9 +101,14 @@ struct SettingsContext {
 bool currentSettingsContext(SettingsContext& context);
 // The settings file of an executable by the rules of settingsFilePath; false when none.
 bool settingsPathFor(const std::string& executablePath, PathStyle style, std::string& path);
-std::string userSettingsPathFor(const Launcher& launcher, const SettingsContext& context,
+// <per-user folder>/<product name without \?"|><:/*>/<product code>/<executable's name without
+// extension>.ini; with createFolders the product and product-code folders are made on the
+// way (POSIX: the per-user folder too), failures ignored.
+std::string userSettingsPathFor(const ProductIdentity& product, const SettingsContext& context,
                                 const std::string& executablePath, bool createFolders);
-// readSettings without its messages: false when no main class is configured.
-bool loadSettings(Launcher& launcher, const SettingsContext& context);
-void writeBackJrePath(const Launcher& launcher, const SettingsContext& context,
+// The reading step without its message: the launcher's keys, or nullopt when no main class is
+// configured.
+std::optional<LaunchSettings> loadSettings(const SettingsContext& context);
+void writeBackJrePath(const ProductIdentity& product, bool isService,
+                      const std::string& pairProduct, const SettingsContext& context,
                       const std::string& folder);

@@ -1,9 +1,7 @@
-#include "launch/settings.h"
+#include "settings/settings.h"
 
-#include "launch/launcher.h"
 #include "support/split_string.h"
 #include "support/trace.h"
-#include "ui/messages.h"
 
 #include <algorithm>
 
@@ -31,7 +29,7 @@ JvmType jvmTypeSetting(const std::string& value) {
 }
 
 // Which kinds of runtime the search wants (exact comparisons).
-void applyJvmSource(Launcher& launcher, const std::string& value) {
+void applyJvmSource(RuntimeRequirements& runtime, const std::string& value) {
     struct Row {
         const char* value;
         bool kindFallback, jdkWanted, jreWanted;
@@ -43,7 +41,7 @@ void applyJvmSource(Launcher& launcher, const std::string& value) {
         {"only_JDK", false, true, false},
     };
     if (value.empty()) {
-        launcher.jdkWanted = launcher.jreWanted = true;
+        runtime.jdkWanted = runtime.jreWanted = true;
         return;
     }
     Row chosen{"", false, false, false};
@@ -51,14 +49,14 @@ void applyJvmSource(Launcher& launcher, const std::string& value) {
         if (value == row.value)
             chosen = row;
     }
-    launcher.kindFallback = chosen.kindFallback;
-    launcher.jdkWanted = chosen.jdkWanted;
-    launcher.jreWanted = chosen.jreWanted;
+    runtime.kindFallback = chosen.kindFallback;
+    runtime.jdkWanted = chosen.jdkWanted;
+    runtime.jreWanted = chosen.jreWanted;
 }
 
 // Which vendors' runtimes are admitted and favored (any letter case); an empty or unknown
 // value keeps the defaults.
-void applyVmProvider(Launcher& launcher, const std::string& value) {
+void applyVmProvider(RuntimeRequirements& runtime, const std::string& value) {
     struct Row {
         const char* value;
         bool jrockitAdmitted, jrockitFavored, sunAdmitted, sunFavored, ibmAdmitted, ibmFavored;
@@ -74,22 +72,22 @@ void applyVmProvider(Launcher& launcher, const std::string& value) {
     for (const Row& row : rows) {
         if (!equalsInAnyCase(value, row.value))
             continue;
-        launcher.jrockitRuntimeAdmitted = row.jrockitAdmitted;
-        launcher.jrockitRuntimeFavored = row.jrockitFavored;
-        launcher.sunRuntimeAdmitted = row.sunAdmitted;
-        launcher.sunRuntimeFavored = row.sunFavored;
-        launcher.ibmRuntimeAdmitted = row.ibmAdmitted;
-        launcher.ibmRuntimeFavored = row.ibmFavored;
+        runtime.jrockitAdmitted = row.jrockitAdmitted;
+        runtime.jrockitFavored = row.jrockitFavored;
+        runtime.sunAdmitted = row.sunAdmitted;
+        runtime.sunFavored = row.sunFavored;
+        runtime.ibmAdmitted = row.ibmAdmitted;
+        runtime.ibmFavored = row.ibmFavored;
     }
 }
 
 // A per-user file that exists answers alone, even without the key; a service, a system outside
 // the NT family and a missing per-user file take the layered lookup.
-std::string jrePathSetting(const Launcher& launcher, const SettingsContext& context,
+std::string jrePathSetting(const LaunchSettings& read, const SettingsContext& context,
                            LayeredSettings& settings) {
-    if (context.ntPlatform && !launcher.isService) {
+    if (context.ntPlatform && !read.isService) {
         std::string userPath =
-            userSettingsPathFor(launcher, context, context.executablePath, false);
+            userSettingsPathFor(read.product, context, context.executablePath, false);
         if (FileFinder().find(userPath)) {
             std::string value =
                 SettingsFile(userPath).fileValue(Section::javaRuntimeEnvironment, Key::jrePath);
@@ -107,12 +105,12 @@ bool isYesInAnyCase(const std::string& value) {
     return equalsInAnyCase(value, "Yes");
 }
 
-bool loadSettings(Launcher& launcher, const SettingsContext& context) {
+std::optional<LaunchSettings> loadSettings(const SettingsContext& context) {
+    LaunchSettings read;
     // The product's identity never comes from the built-in text.
     SettingsFile file(context.settingsPath);
-    launcher.productCode = file.fileValue(Section::productInformation, Key::productCode);
-    launcher.upgradeCode = file.fileValue(Section::productInformation, Key::upgradeCode);
-    launcher.productName = file.fileValue(Section::productInformation, Key::productName);
+    read.product.code = file.fileValue(Section::productInformation, Key::productCode);
+    read.product.name = file.fileValue(Section::productInformation, Key::productName);
 
     LayeredSettings settings(context.settingsPath, context.builtInText);
     if (isTracing())
@@ -124,35 +122,27 @@ bool loadSettings(Launcher& launcher, const SettingsContext& context) {
     auto applicationValue = [&](const char* key) {
         return settings.value(Section::application, key);
     };
-    launcher.minVersion = minimumVersionSetting(runtimeValue(Key::minimumVersion));
-    launcher.maxVersion = maximumVersionSetting(runtimeValue(Key::maximumVersion));
-    launcher.isService = applicationValue(Key::applicationType) == "service";
-    launcher.singleInstance = applicationValue(Key::singleInstance) == "yes";
-    splitString(runtimeValue(Key::preferredVersions), ";", launcher.preferredVersions);
-    launcher.jrePath = jrePathSetting(launcher, context, settings);
-    launcher.jvmType = jvmTypeSetting(runtimeValue(Key::jvmType));
-    applyJvmSource(launcher, runtimeValue(Key::jvmSource));
-    applyVmProvider(launcher, runtimeValue(Key::vmProvider));
-    launcher.mainClassName = runtimeValue(Key::mainClass);
-    std::replace(launcher.mainClassName.begin(), launcher.mainClassName.end(), '.', '/');
-    if (launcher.mainClassName.empty())
-        return false;
+    RuntimeRequirements& runtime = read.runtime;
+    runtime.minVersion = minimumVersionSetting(runtimeValue(Key::minimumVersion));
+    runtime.maxVersion = maximumVersionSetting(runtimeValue(Key::maximumVersion));
+    read.isService = applicationValue(Key::applicationType) == "service";
+    read.singleInstance = applicationValue(Key::singleInstance) == "yes";
+    splitString(runtimeValue(Key::preferredVersions), ";", runtime.preferredVersions);
+    // Takes the product and isService read above.
+    runtime.jrePath = jrePathSetting(read, context, settings);
+    runtime.jvmType = jvmTypeSetting(runtimeValue(Key::jvmType));
+    applyJvmSource(runtime, runtimeValue(Key::jvmSource));
+    applyVmProvider(runtime, runtimeValue(Key::vmProvider));
+    read.mainClassName = runtimeValue(Key::mainClass);
+    std::replace(read.mainClassName.begin(), read.mainClassName.end(), '.', '/');
+    if (read.mainClassName.empty())
+        return std::nullopt;
 
-    launcher.showExceptionDialog = isYesInAnyCase(applicationValue(Key::failureCheck));
-    launcher.overrideWorkingDir = isYesInAnyCase(applicationValue(Key::overrideWorkingDir));
-    launcher.systemPath = runtimeValue(Key::systemPath);
-    launcher.libraryPath = runtimeValue(Key::libraryPath);
-    launcher.pairProduct = applicationValue(Key::pairProduct);
-    launcher.pairReturnCode = isYesInAnyCase(applicationValue(Key::pairReturnCode));
-    return true;
-}
-
-bool readSettings(Launcher& launcher) {
-    SettingsContext context;
-    if (!currentSettingsContext(context))
-        return false;
-    if (loadSettings(launcher, context))
-        return true;
-    reportError(launcher.splashWindowHandle, loadResourceString(MessageId::mainClassMissing));
-    return false;
+    read.showExceptionDialog = isYesInAnyCase(applicationValue(Key::failureCheck));
+    read.overrideWorkingDir = isYesInAnyCase(applicationValue(Key::overrideWorkingDir));
+    read.systemPath = runtimeValue(Key::systemPath);
+    read.libraryPath = runtimeValue(Key::libraryPath);
+    read.pairProduct = applicationValue(Key::pairProduct);
+    read.pairReturnCode = isYesInAnyCase(applicationValue(Key::pairReturnCode));
+    return read;
 }

@@ -1,6 +1,6 @@
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 
-#include "launch/ini_profile.h"
+#include "settings/ini_profile.h"
 #include "support/unique_resource.h"
 
 #include <cerrno>

@@ -1,6 +1,5 @@
-#include "launch/launcher.h"
-#include "launch/settings.h"
-#include "unit/launch/temp_folder.h"
+#include "settings/settings.h"
+#include "unit/settings/temp_folder.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -50,11 +49,7 @@ TEST(SettingsOnPosix, WriteBackMakesThePrivatePerUserFolders) {
     TempFolder folder;
     std::string config = folder.file("config");
     ScopedVariable variable("XDG_CONFIG_HOME", config);
-    Launcher launcher;
-    launcher.productName = "My App";
-    launcher.productCode = "{P}";
-    launcher.pairProduct = "/opt/pair/pair";
-    writeBackJrePath(launcher, "/usr/lib/jvm/java-17/");
+    writeBackJrePath({"My App", "{P}"}, false, "/opt/pair/pair", "/usr/lib/jvm/java-17/");
 
     std::string executable;
     ASSERT_TRUE(modulePath(executable));

@@ -1,5 +1,5 @@
-#include "launch/settings.h"
-#include "launch/settings_platform.h"
+#include "settings/settings.h"
+#include "settings/settings_platform.h"
 
 #include <cstdlib>
 #include <pwd.h>

@@ -1,6 +1,5 @@
-#include "launch/launcher.h"
-#include "launch/settings.h"
-#include "launch/settings_platform.h"
+#include "settings/settings.h"
+#include "settings/settings_platform.h"
 
 namespace {
 
@@ -61,51 +60,35 @@ bool settingsFilePath(std::string& path) {
     return modulePath(executable) && settingsPathFor(executable, hostPathStyle(), path);
 }
 
-std::string userSettingsPathFor(const Launcher& launcher, const SettingsContext& context,
+std::string userSettingsPathFor(const ProductIdentity& product, const SettingsContext& context,
                                 const std::string& executablePath, bool createFolders) {
     const std::string separator(1, pathSeparator(context.style));
-    std::string productFolder = context.appData + separator + folderNameOf(launcher.productName);
-    std::string codeFolder = productFolder + separator + launcher.productCode;
+    std::string productFolder = context.appData + separator + folderNameOf(product.name);
+    std::string codeFolder = productFolder + separator + product.code;
     if (createFolders)
         createUserSettingsFolders(context.appData, {productFolder, codeFolder});
     std::string fileName = executablePath.substr(fileNameStart(executablePath, context.style));
     return codeFolder + separator + withoutExtension(fileName) + ".ini";
 }
 
-void userSettingsFilePath(const Launcher& launcher, const std::string& executablePath,
-                          std::string& path, bool createFolders) {
-    SettingsContext context;
-    context.appData = appDataFolder();
-    path = userSettingsPathFor(launcher, context, executablePath, createFolders);
-}
-
-bool pairSettingsFilePath(const Launcher& launcher, std::string& path) {
-    return settingsPathFor(launcher.pairProduct, hostPathStyle(), path);
-}
-
-void pairUserSettingsFilePath(const Launcher& launcher, std::string& path) {
-    path.clear();
-    if (!launcher.pairProduct.empty())
-        userSettingsFilePath(launcher, launcher.pairProduct, path, true);
-}
-
-void writeBackJrePath(const Launcher& launcher, const SettingsContext& context,
+void writeBackJrePath(const ProductIdentity& product, bool isService,
+                      const std::string& pairProduct, const SettingsContext& context,
                       const std::string& folder) {
-    if (context.ntPlatform && !launcher.isService) {
-        writeJrePath(userSettingsPathFor(launcher, context, context.executablePath, true), folder);
-        if (!launcher.pairProduct.empty())
-            writeJrePath(userSettingsPathFor(launcher, context, launcher.pairProduct, true),
-                         folder);
+    if (context.ntPlatform && !isService) {
+        writeJrePath(userSettingsPathFor(product, context, context.executablePath, true), folder);
+        if (!pairProduct.empty())
+            writeJrePath(userSettingsPathFor(product, context, pairProduct, true), folder);
         return;
     }
     writeJrePath(context.settingsPath, folder);
     std::string pairPath;
-    if (settingsPathFor(launcher.pairProduct, context.style, pairPath))
+    if (settingsPathFor(pairProduct, context.style, pairPath))
         writeJrePath(pairPath, folder);
 }
 
-void writeBackJrePath(const Launcher& launcher, const std::string& folder) {
+void writeBackJrePath(const ProductIdentity& product, bool isService,
+                      const std::string& pairProduct, const std::string& folder) {
     SettingsContext context;
     if (currentSettingsContext(context))
-        writeBackJrePath(launcher, context, folder);
+        writeBackJrePath(product, isService, pairProduct, context, folder);
 }

@@ -1,4 +1,4 @@
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 
 #include "support/split_string.h"
 #include "support/trace.h"

@@ -1,11 +1,9 @@
-#include "launch/settings.h"
+#include "settings/settings.h"
 
-#include "launch/launcher.h"
-#include "unit/launch/temp_folder.h"
+#include "unit/settings/temp_folder.h"
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -37,22 +35,20 @@ TEST(SettingsPath, ReplacesTheExecutablesExtension) {
 }
 
 TEST(SettingsPath, PerUserFileLiesBelowProductAndCode) {
-    Launcher launcher;
-    launcher.productName = "A/B:C\\?\"|><*D";
-    launcher.productCode = "{2C7A}";
+    const ProductIdentity product{"A/B:C\\?\"|><*D", "{2C7A}"};
     SettingsContext windows;
     windows.style = PathStyle::windows;
     windows.appData = "C:\\Users\\u\\AppData\\Roaming";
-    EXPECT_EQ(userSettingsPathFor(launcher, windows, "C:\\App\\tool.exe", false),
+    EXPECT_EQ(userSettingsPathFor(product, windows, "C:\\App\\tool.exe", false),
               "C:\\Users\\u\\AppData\\Roaming\\ABCD\\{2C7A}\\tool.ini");
     windows.appData.clear();
-    EXPECT_EQ(userSettingsPathFor(launcher, windows, "..\\x86\\pair.v2.exe", false),
+    EXPECT_EQ(userSettingsPathFor(product, windows, "..\\x86\\pair.v2.exe", false),
               "\\ABCD\\{2C7A}\\pair.v2.ini");
 
     SettingsContext posix;
     posix.style = PathStyle::posix;
     posix.appData = "/home/u/.config";
-    EXPECT_EQ(userSettingsPathFor(launcher, posix, "/opt/app/tool", false),
+    EXPECT_EQ(userSettingsPathFor(product, posix, "/opt/app/tool", false),
               "/home/u/.config/ABCD/{2C7A}/tool.ini");
 }
 
@@ -79,10 +75,11 @@ class SettingsTest : public ::testing::Test {
         writeSettings("[Java Runtime Environment]\nMain Class=app.Main\n" + runtimeLines +
                       "\n[Application]\n" + appLines + "\n");
     }
-    std::unique_ptr<Launcher> load() {
-        auto launcher = std::make_unique<Launcher>();
-        loaded = loadSettings(*launcher, context);
-        return launcher;
+    // What was read, or the defaults when nothing was (loaded tells).
+    LaunchSettings load() {
+        std::optional<LaunchSettings> read = loadSettings(context);
+        loaded = read.has_value();
+        return read.value_or(LaunchSettings{});
     }
 
     TempFolder folder;
@@ -92,78 +89,79 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, MainClassIsRequiredAndTakesSlashes) {
     writeSettings("[java runtime environment]\nmain class=com.example.Main\n");
-    EXPECT_EQ(load()->mainClassName, "com/example/Main");
+    EXPECT_EQ(load().mainClassName, "com/example/Main");
     EXPECT_TRUE(loaded);
 
-    // Without it the keys after it are not read.
+    // Without it nothing is read.
     writeSettings("[Application]\nFailure Check=Yes\nPair Product=p.exe\n");
-    auto launcher = load();
-    EXPECT_FALSE(loaded);
-    EXPECT_FALSE(launcher->showExceptionDialog);
-    EXPECT_EQ(launcher->pairProduct, "");
+    EXPECT_FALSE(loadSettings(context).has_value());
 
     // The built-in text can name it.
     context.builtInText = "[Java Runtime Environment]\r\nMain Class=builtin.Main\r\n";
-    EXPECT_EQ(load()->mainClassName, "builtin/Main");
+    EXPECT_EQ(load().mainClassName, "builtin/Main");
     EXPECT_TRUE(loaded);
 }
 
 TEST_F(SettingsTest, ProductKeysComeOnlyFromTheFile) {
     context.builtInText = "[Product Information]\r\nProduct Name=Built In\r\n"
                           "[Java Runtime Environment]\r\nMain Class=m\r\n";
-    writeSettings("[Product Information]\nProduct Code={C}\nUpgrade Code={U}\n");
-    auto launcher = load();
-    EXPECT_EQ(launcher->productName, "");
-    EXPECT_EQ(launcher->productCode, "{C}");
-    EXPECT_EQ(launcher->upgradeCode, "{U}");
+    writeSettings("[Product Information]\nProduct Code={C}\n");
+    LaunchSettings read = load();
+    EXPECT_EQ(read.product.name, "");
+    EXPECT_EQ(read.product.code, "{C}");
 }
 
 TEST_F(SettingsTest, EachKeyFollowsItsOwnRule) {
-    using Check = std::function<void(const Launcher&)>;
+    using Check = std::function<void(const LaunchSettings&)>;
     struct Case {
         const char* runtimeLines;
         const char* applicationLines;
         Check check;
     } cases[] = {
         {"Minimum Version=1.7\nMaximum Version=1.8", "",
-         [](const Launcher& l) {
-             EXPECT_EQ(l.minVersion, (JavaVersion{{1, 7, 0, 0}}));
-             EXPECT_EQ(l.maxVersion, (JavaVersion{{1, 8, 65535, 65535}}));
+         [](const LaunchSettings& l) {
+             EXPECT_EQ(l.runtime.minVersion, (JavaVersion{{1, 7, 0, 0}}));
+             EXPECT_EQ(l.runtime.maxVersion, (JavaVersion{{1, 8, 65535, 65535}}));
          }},
         {"Minimum Version=any\nMaximum Version=any", "",
-         [](const Launcher& l) {
-             EXPECT_EQ(l.minVersion, JavaVersion::lowest());
-             EXPECT_EQ(l.maxVersion, JavaVersion::highest());
+         [](const LaunchSettings& l) {
+             EXPECT_EQ(l.runtime.minVersion, JavaVersion::lowest());
+             EXPECT_EQ(l.runtime.maxVersion, JavaVersion::highest());
          }},
         {"Minimum Version=ANY", "",
-         [](const Launcher& l) { EXPECT_EQ(l.minVersion, JavaVersion::lowest()); }},
-        {"", "", [](const Launcher& l) { EXPECT_EQ(l.maxVersion, JavaVersion::highest()); }},
+         [](const LaunchSettings& l) { EXPECT_EQ(l.runtime.minVersion, JavaVersion::lowest()); }},
+        {"", "",
+         [](const LaunchSettings& l) { EXPECT_EQ(l.runtime.maxVersion, JavaVersion::highest()); }},
         {"Preferred versions=1.8;;1.6;", "",
-         [](const Launcher& l) {
-             EXPECT_EQ(l.preferredVersions, (std::vector<std::string>{"1.8", "", "1.6"}));
+         [](const LaunchSettings& l) {
+             EXPECT_EQ(l.runtime.preferredVersions, (std::vector<std::string>{"1.8", "", "1.6"}));
          }},
-        {"", "Application Type=service", [](const Launcher& l) { EXPECT_TRUE(l.isService); }},
-        {"", "Application Type=Service", [](const Launcher& l) { EXPECT_FALSE(l.isService); }},
-        {"", "Single Instance=yes", [](const Launcher& l) { EXPECT_TRUE(l.singleInstance); }},
-        {"", "Single Instance=Yes", [](const Launcher& l) { EXPECT_FALSE(l.singleInstance); }},
-        {"JVM Type=server", "", [](const Launcher& l) { EXPECT_EQ(l.jvmType, JvmType::server); }},
+        {"", "Application Type=service", [](const LaunchSettings& l) { EXPECT_TRUE(l.isService); }},
+        {"", "Application Type=Service",
+         [](const LaunchSettings& l) { EXPECT_FALSE(l.isService); }},
+        {"", "Single Instance=yes", [](const LaunchSettings& l) { EXPECT_TRUE(l.singleInstance); }},
+        {"", "Single Instance=Yes",
+         [](const LaunchSettings& l) { EXPECT_FALSE(l.singleInstance); }},
+        {"JVM Type=server", "",
+         [](const LaunchSettings& l) { EXPECT_EQ(l.runtime.jvmType, JvmType::server); }},
         {"JVM Type=favor_server", "",
-         [](const Launcher& l) { EXPECT_EQ(l.jvmType, JvmType::favorServer); }},
-        {"JVM Type=Server", "", [](const Launcher& l) { EXPECT_EQ(l.jvmType, JvmType::client); }},
+         [](const LaunchSettings& l) { EXPECT_EQ(l.runtime.jvmType, JvmType::favorServer); }},
+        {"JVM Type=Server", "",
+         [](const LaunchSettings& l) { EXPECT_EQ(l.runtime.jvmType, JvmType::client); }},
         {"", "Failure Check=yes\nOverride WorkingDir=YES\nPair Return Code=Yes",
-         [](const Launcher& l) {
+         [](const LaunchSettings& l) {
              EXPECT_TRUE(l.showExceptionDialog);
              EXPECT_TRUE(l.overrideWorkingDir);
              EXPECT_TRUE(l.pairReturnCode);
          }},
         {"", "Failure Check=true\nOverride WorkingDir=1\nPair Return Code=y",
-         [](const Launcher& l) {
+         [](const LaunchSettings& l) {
              EXPECT_FALSE(l.showExceptionDialog);
              EXPECT_FALSE(l.overrideWorkingDir);
              EXPECT_FALSE(l.pairReturnCode);
          }},
         {"System Path=%APP%\\bin\nLibrary Path=lib", "Pair Product=..\\x86\\tool.exe",
-         [](const Launcher& l) {
+         [](const LaunchSettings& l) {
              EXPECT_EQ(l.systemPath, "%APP%\\bin");
              EXPECT_EQ(l.libraryPath, "lib");
              EXPECT_EQ(l.pairProduct, "..\\x86\\tool.exe");
@@ -171,10 +169,10 @@ TEST_F(SettingsTest, EachKeyFollowsItsOwnRule) {
     };
     for (const auto& c : cases) {
         writeWithMainClass(c.runtimeLines, c.applicationLines);
-        auto launcher = load();
+        LaunchSettings read = load();
         EXPECT_TRUE(loaded);
         SCOPED_TRACE(std::string(c.runtimeLines) + "|" + c.applicationLines);
-        c.check(*launcher);
+        c.check(read);
     }
 }
 
@@ -193,10 +191,10 @@ TEST_F(SettingsTest, JvmSourceComparesExactly) {
     };
     for (const auto& c : cases) {
         writeWithMainClass(std::string("JVM Source=") + c.value);
-        auto launcher = load();
-        EXPECT_EQ(launcher->kindFallback, c.kindFallback) << c.value;
-        EXPECT_EQ(launcher->jdkWanted, c.jdkWanted) << c.value;
-        EXPECT_EQ(launcher->jreWanted, c.jreWanted) << c.value;
+        const RuntimeRequirements runtime = load().runtime;
+        EXPECT_EQ(runtime.kindFallback, c.kindFallback) << c.value;
+        EXPECT_EQ(runtime.jdkWanted, c.jdkWanted) << c.value;
+        EXPECT_EQ(runtime.jreWanted, c.jreWanted) << c.value;
     }
 }
 
@@ -216,10 +214,9 @@ TEST_F(SettingsTest, VmProviderIgnoresLetterCase) {
     };
     for (const auto& c : cases) {
         writeWithMainClass(std::string("VM Provider=") + c.value);
-        auto launcher = load();
-        const Launcher& l = *launcher;
-        bool flags[6] = {l.jrockitRuntimeAdmitted, l.jrockitRuntimeFavored, l.sunRuntimeAdmitted,
-                         l.sunRuntimeFavored,      l.ibmRuntimeAdmitted,    l.ibmRuntimeFavored};
+        const RuntimeRequirements l = load().runtime;
+        bool flags[6] = {l.jrockitAdmitted, l.jrockitFavored, l.sunAdmitted,
+                         l.sunFavored,      l.ibmAdmitted,    l.ibmFavored};
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(flags[i], c.flags[i]) << c.value << " flag " << i;
     }
@@ -242,28 +239,27 @@ class JrePathTest : public SettingsTest {
 };
 
 TEST_F(JrePathTest, PerUserFileAnswersAloneWhenItExists) {
-    EXPECT_EQ(load()->jrePath, "C:\\FromLauncher");
+    EXPECT_EQ(load().runtime.jrePath, "C:\\FromLauncher");
 
     writeUserFile("[java runtime environment]\njre path=D:\\FromUser\n");
-    EXPECT_EQ(load()->jrePath, "D:\\FromUser");
+    EXPECT_EQ(load().runtime.jrePath, "D:\\FromUser");
 
     // Existing without the key: empty, although the launcher file names a folder.
     writeUserFile("[Other]\nx=1\n");
-    EXPECT_EQ(load()->jrePath, "");
+    EXPECT_EQ(load().runtime.jrePath, "");
 
     // A service and a system outside the NT family read the launcher file only.
     writeUserFile("[Java Runtime Environment]\nJRE Path=D:\\FromUser\n");
     context.ntPlatform = false;
-    EXPECT_EQ(load()->jrePath, "C:\\FromLauncher");
+    EXPECT_EQ(load().runtime.jrePath, "C:\\FromLauncher");
     context.ntPlatform = true;
     writeSettings(TempFolder::read(context.settingsPath) + "Application Type=service\n");
-    EXPECT_EQ(load()->jrePath, "C:\\FromLauncher");
+    EXPECT_EQ(load().runtime.jrePath, "C:\\FromLauncher");
 }
 
 TEST_F(JrePathTest, WriteBackGoesToThePerUserFilesOnNt) {
-    auto loadedLauncher = load();
-    Launcher& launcher = *loadedLauncher;
-    writeBackJrePath(launcher, context, "E:\\Chosen\\");
+    LaunchSettings read = load();
+    writeBackJrePath(read.product, read.isService, read.pairProduct, context, "E:\\Chosen\\");
     auto jrePathIn = [](const std::string& path) {
         return SettingsFile(path).fileValue("Java Runtime Environment", "JRE Path");
     };
@@ -272,11 +268,10 @@ TEST_F(JrePathTest, WriteBackGoesToThePerUserFilesOnNt) {
     EXPECT_EQ(jrePathIn(context.settingsPath), "C:\\FromLauncher");
     EXPECT_FALSE(TempFolder::exists(folder.file("pair/pair.ini")));
     // The next start reads it back.
-    EXPECT_EQ(load()->jrePath, "E:\\Chosen\\");
+    EXPECT_EQ(load().runtime.jrePath, "E:\\Chosen\\");
 
     // Without a pair product only the own per-user file is written.
-    launcher.pairProduct.clear();
-    writeBackJrePath(launcher, context, "F:\\Again");
+    writeBackJrePath(read.product, read.isService, "", context, "F:\\Again");
     EXPECT_EQ(jrePathIn(userPath), "F:\\Again");
     EXPECT_EQ(jrePathIn(folder.file("appdata/MyApp/{P}/pair.ini")), "E:\\Chosen\\");
 }
@@ -284,11 +279,10 @@ TEST_F(JrePathTest, WriteBackGoesToThePerUserFilesOnNt) {
 TEST_F(JrePathTest, WriteBackGoesBesideTheExecutablesForAService) {
     std::filesystem::create_directories(std::filesystem::u8path(folder.file("pair")));
     for (bool service : {true, false}) {
-        auto launcher = load();
-        launcher->isService = service;
+        LaunchSettings read = load();
         context.ntPlatform = service; // a service on NT, or no service outside NT
         std::string chosen = service ? "E:\\Service" : "E:\\NotNt";
-        writeBackJrePath(*launcher, context, chosen);
+        writeBackJrePath(read.product, service, read.pairProduct, context, chosen);
         EXPECT_EQ(
             SettingsFile(context.settingsPath).fileValue("Java Runtime Environment", "JRE Path"),
             chosen);
@@ -297,7 +291,7 @@ TEST_F(JrePathTest, WriteBackGoesBesideTheExecutablesForAService) {
                   chosen);
         EXPECT_FALSE(TempFolder::exists(userPath));
         // The rest of the launcher file stays.
-        EXPECT_EQ(load()->mainClassName, "m");
+        EXPECT_EQ(load().mainClassName, "m");
     }
 }
 

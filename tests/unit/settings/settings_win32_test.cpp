@@ -1,8 +1,7 @@
-#include "launch/launcher.h"
-#include "launch/settings.h"
-#include "launch/settings_platform.h"
+#include "settings/settings.h"
+#include "settings/settings_platform.h"
 #include "support/wide_text.h"
-#include "unit/launch/temp_folder.h"
+#include "unit/settings/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -51,11 +50,8 @@ TEST(SettingsOnWindows, ReportsTheNtFamily) {
 TEST(SettingsOnWindows, WriteBackMakesThePerUserFolders) {
     TempFolder folder;
     ScopedVariable appData(L"APPDATA", toWide(folder.path()));
-    Launcher launcher;
-    launcher.productName = "My:App";
-    launcher.productCode = "{P}";
-    launcher.pairProduct = "C:\\x86\\pair.exe";
-    writeBackJrePath(launcher, "C:\\Program Files\\Java\\jre\\");
+    writeBackJrePath({"My:App", "{P}"}, false, "C:\\x86\\pair.exe",
+                     "C:\\Program Files\\Java\\jre\\");
 
     std::string executable;
     ASSERT_TRUE(modulePath(executable));

@@ -1,5 +1,5 @@
-#include "launch/settings_source.h"
-#include "unit/launch/temp_folder.h"
+#include "settings/settings_source.h"
+#include "unit/settings/temp_folder.h"
 
 #include <gtest/gtest.h>
 

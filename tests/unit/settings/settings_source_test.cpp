@@ -1,6 +1,6 @@
-#include "launch/settings_source.h"
+#include "settings/settings_source.h"
 
-#include "unit/launch/temp_folder.h"
+#include "unit/settings/temp_folder.h"
 
 #include <gtest/gtest.h>
 

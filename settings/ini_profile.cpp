@@ -1,4 +1,4 @@
-#include "launch/ini_profile.h"
+#include "settings/ini_profile.h"
 
 #include <cstddef>
 #include <cstdint>
