@@ -25,11 +25,11 @@ function(launcher_built_in_settings_source out_var name ini_file)
 namespace {
 const unsigned char builtInBytes[] = {
     @bytes@0x00};
+// Built before main starts a thread, so that a first use needs no guard.
+const std::string text(reinterpret_cast<const char*>(builtInBytes), sizeof builtInBytes - 1);
 } // namespace
 
 const std::string& builtInSettingsText() {
-    static const std::string text(reinterpret_cast<const char*>(builtInBytes),
-                                  sizeof builtInBytes - 1);
     return text;
 }
 ]=] @ONLY)

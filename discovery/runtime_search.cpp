@@ -8,33 +8,40 @@
 
 #include <algorithm>
 
+namespace {
+
+// Built before main starts a thread, so that a first use needs no guard.
+const RuntimeLayout windowsLayout = [] {
+    RuntimeLayout windows;
+    windows.separator = '\\';
+    windows.libraryFolders = {"bin\\"};
+    windows.marker = "java.dll";
+    windows.vmLibrary = "jvm.dll";
+    windows.jdkRuntimeFolder = "jre\\";
+    windows.adjacentFolder = "jre64\\";
+    windows.compiler = "bin\\javac.exe";
+    return windows;
+}();
+
+const RuntimeLayout posixLayout = [] {
+    RuntimeLayout posix;
+    posix.separator = '/';
+    posix.libraryFolders = {"lib/", "lib/amd64/", "jre/lib/amd64/"};
+    posix.marker = "libjava.so";
+    posix.vmLibrary = "libjvm.so";
+    posix.adjacentFolder = "jre64/";
+    posix.compiler = "bin/javac";
+    return posix;
+}();
+
+} // namespace
+
 const RuntimeLayout& windowsRuntimeLayout() {
-    static const RuntimeLayout layout = [] {
-        RuntimeLayout windows;
-        windows.separator = '\\';
-        windows.libraryFolders = {"bin\\"};
-        windows.marker = "java.dll";
-        windows.vmLibrary = "jvm.dll";
-        windows.jdkRuntimeFolder = "jre\\";
-        windows.adjacentFolder = "jre64\\";
-        windows.compiler = "bin\\javac.exe";
-        return windows;
-    }();
-    return layout;
+    return windowsLayout;
 }
 
 const RuntimeLayout& posixRuntimeLayout() {
-    static const RuntimeLayout layout = [] {
-        RuntimeLayout posix;
-        posix.separator = '/';
-        posix.libraryFolders = {"lib/", "lib/amd64/", "jre/lib/amd64/"};
-        posix.marker = "libjava.so";
-        posix.vmLibrary = "libjvm.so";
-        posix.adjacentFolder = "jre64/";
-        posix.compiler = "bin/javac";
-        return posix;
-    }();
-    return layout;
+    return posixLayout;
 }
 
 namespace {
@@ -57,23 +64,34 @@ struct Probe {
     bool server;
 };
 
+constexpr Probe serverOnly[] = {{"server", true}};
+constexpr Probe serverFirst[] = {{"server", true},
+                                 {"client", false},
+                                 {"classic", false},
+                                 {"hotspot", false},
+                                 {"jrockit", false}};
+constexpr Probe clientFirst[] = {{"client", false},
+                                 {"classic", false},
+                                 {"hotspot", false},
+                                 {"server", true},
+                                 {"jrockit", false}};
+
+// Constant tables: no guarded first use.
+struct ProbeOrder {
+    const Probe* first;
+    const Probe* last;
+    const Probe* begin() const { return first; }
+    const Probe* end() const { return last; }
+};
+
 // The flavours in the order the type accepts them: server alone, server then the others, or
 // the others with server among them.
-const std::vector<Probe>& probeOrder(JvmType type) {
-    static const std::vector<Probe> server{{"server", true}};
-    static const std::vector<Probe> favorServer{{"server", true},
-                                                {"client", false},
-                                                {"classic", false},
-                                                {"hotspot", false},
-                                                {"jrockit", false}};
-    static const std::vector<Probe> client{{"client", false},
-                                           {"classic", false},
-                                           {"hotspot", false},
-                                           {"server", true},
-                                           {"jrockit", false}};
+ProbeOrder probeOrder(JvmType type) {
     if (type == JvmType::server)
-        return server;
-    return type == JvmType::favorServer ? favorServer : client;
+        return {std::begin(serverOnly), std::end(serverOnly)};
+    if (type == JvmType::favorServer)
+        return {std::begin(serverFirst), std::end(serverFirst)};
+    return {std::begin(clientFirst), std::end(clientFirst)};
 }
 
 } // namespace

@@ -80,7 +80,8 @@ struct InstanceSession::Platform {
     UniqueView view;
     UniqueHandle requestLock; // held by a later start from writing the block until it is copied
     UniqueHandle copied;      // set by the listener once it has copied the block
-    std::shared_ptr<SharedState> shared = std::make_shared<SharedState>();
+    // Not make_shared: without type information it links the library's tag comparison.
+    std::shared_ptr<SharedState> shared{new SharedState};
 
     // Primary.
     UniqueHandle listener;

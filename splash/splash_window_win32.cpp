@@ -4,8 +4,6 @@
 
 #include <objbase.h>
 
-#include <mutex>
-
 namespace {
 
 constexpr wchar_t splashClassName[] = L"SplashScreenWindow";
@@ -19,6 +17,12 @@ struct WindowTraits {
     static HWND invalid() { return nullptr; }
     static void release(HWND window) { DestroyWindow(window); }
 };
+
+struct ExclusiveLockTraits {
+    static SRWLOCK* invalid() { return nullptr; }
+    static void release(SRWLOCK* lock) { ReleaseSRWLockExclusive(lock); }
+};
+using HeldLock = UniqueResource<ExclusiveLockTraits>;
 
 class ComApartment {
   public:
@@ -99,9 +103,11 @@ bool tryRegister(UINT style) {
 // Registers the class once per process; a system that refuses the drop shadow gets the class
 // without it.
 bool registerSplashClass(bool shadow) {
-    static std::mutex lock;
+    // Constant-initialised: no guard, and no C++ thread library behind the lock.
+    static SRWLOCK lock = SRWLOCK_INIT;
     static bool registered = false;
-    std::lock_guard<std::mutex> guard(lock);
+    AcquireSRWLockExclusive(&lock);
+    HeldLock held(&lock);
     if (registered)
         return true;
     const UINT plain = CS_DBLCLKS | CS_SAVEBITS;

@@ -36,6 +36,10 @@ double counterMilliseconds() {
     return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
+// The process's start on the fine counter: its age taken once from the coarse system clock,
+// before main starts a thread, so that no first use needs a guard.
+const double startCounterMilliseconds = counterMilliseconds() - processAgeMilliseconds();
+
 } // namespace
 
 bool readTraceSetting(std::string& setting) {
@@ -63,9 +67,7 @@ std::string defaultTraceFolder() {
 }
 
 double millisecondsSinceProcessStart() {
-    // The age once from the coarse system clock, the time since then from the fine counter.
-    static const double origin = counterMilliseconds() - processAgeMilliseconds();
-    return counterMilliseconds() - origin;
+    return counterMilliseconds() - startCounterMilliseconds;
 }
 
 bool openTraceOutput(const TraceTarget& target) {

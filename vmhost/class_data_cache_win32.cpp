@@ -174,7 +174,8 @@ class WindowsClassDataFiles : public ClassDataFiles {
                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file)
             return nullptr;
-        return std::make_shared<WindowsClassList>(std::move(file), path);
+        // Not make_shared: without type information it links the library's tag comparison.
+        return std::shared_ptr<ClassListFile>(new WindowsClassList(std::move(file), path));
     }
 
     uint64_t freeSpace(const std::string& folder) override {
@@ -280,11 +281,13 @@ class WindowsClassDataFiles : public ClassDataFiles {
     char separator() override { return '\\'; }
 };
 
+// Built before main starts a thread, so that a first use needs no guard.
+WindowsClassDataFiles systemFiles;
+
 } // namespace
 
 ClassDataFiles& systemClassDataFiles() {
-    static WindowsClassDataFiles files;
-    return files;
+    return systemFiles;
 }
 
 void runArchiveJobIfMarked() {
