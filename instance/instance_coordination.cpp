@@ -1,46 +1,44 @@
 #include "instance/instance_coordination.h"
 
-#include "instance/instance_session.h"
-#include "launch/launcher.h"
 #include "support/paths.h"
 #include "vmhost/vm_hook_listener.h"
 
-bool setUpInstanceCoordination(Launcher& launcher) {
-    if (launcher.isService)
-        launcher.singleInstance = false;
+bool setUpInstanceCoordination(bool isService, bool singleInstanceWanted,
+                               const std::vector<std::string>& arguments, InstanceState& state) {
+    state.singleInstance = singleInstanceWanted && !isService;
     std::string path;
-    if (!launcher.singleInstance || !modulePath(path)) {
-        launcher.singleInstance = false;
+    if (!state.singleInstance || !modulePath(path)) {
+        state.singleInstance = false;
         return true;
     }
     auto session = std::make_unique<InstanceSession>();
-    bool started = session->start(path, launcher.mainArguments);
-    launcher.singleInstance = session->role() != InstanceRole::off;
-    launcher.isPrimaryInstance = session->role() == InstanceRole::primary;
+    bool started = session->start(path, arguments);
+    state.singleInstance = session->role() != InstanceRole::off;
+    state.isPrimary = session->role() == InstanceRole::primary;
     // A program that ends the process through System.exit never returns to the launch
     // sequence; the VM's exit hook hands its code on instead.
-    if (launcher.isPrimaryInstance && vmHookListener() == nullptr)
+    if (state.isPrimary && vmHookListener() == nullptr)
         setVmHookListener(session.get());
-    launcher.instanceSession = std::move(session);
+    state.session = std::move(session);
     return started;
 }
 
-int waitForPrimary(Launcher& launcher) {
-    return launcher.instanceSession->waitForPrimary();
+int waitForPrimary(InstanceState& state) {
+    return state.session->waitForPrimary();
 }
 
-void signalMainStarted(Launcher& launcher) {
-    if (!launcher.isPrimaryInstance)
+void signalMainStarted(InstanceState& state, JavaVM_* vm, const std::string& mainClassName,
+                       bool detach) {
+    if (!state.isPrimary)
         return;
-    bool detach = !(launcher.ibmRuntimeAdmitted || launcher.ibmRuntimeFavored);
-    launcher.instanceSession->mainStarted({launcher.javaVM, launcher.mainClassName, detach});
+    state.session->mainStarted({vm, mainClassName, detach});
 }
 
-void shutDownInstanceCoordination(Launcher& launcher, int exitCode) {
-    if (!launcher.instanceSession)
+void shutDownInstanceCoordination(InstanceState& state, int exitCode) {
+    if (!state.session)
         return;
-    if (vmHookListener() == launcher.instanceSession.get())
+    if (vmHookListener() == state.session.get())
         setVmHookListener(nullptr);
-    launcher.instanceSession->end(exitCode);
-    launcher.instanceSession.reset();
+    state.session->end(exitCode);
+    state.session.reset();
 }

@@ -2,13 +2,11 @@
 
 #include "discovery/runtime_search.h"
 #include "instance/instance_coordination.h"
-#include "instance/instance_session.h"
 #include "launch/pair_product.h"
 #include "launch/read_settings.h"
 #include "launch/run_environment.h"
 #include "settings/settings.h"
 #include "splash/splash.h"
-#include "splash/splash_window.h"
 #include "support/failure_report.h"
 #include "support/paths.h"
 #include "support/process_environment.h"
@@ -53,7 +51,7 @@ Launcher::Launcher() {
     processLauncher = this;
     installFailureReporter([this](SystemFailure kind, uint32_t systemCode) {
         // The splash window may come or go at any time: its handle is read as the box shows.
-        reportErrorWithCode(splashWindowHandle.load(),
+        reportErrorWithCode(splash.windowHandle.load(),
                             loadResourceString(MessageId::windowsException),
                             loadResourceString(failureTextId(kind)), systemCode);
     });
@@ -79,14 +77,14 @@ int Launcher::launch() {
 
 bool Launcher::initialize() {
     parseCommandLine(mainArguments);
-    std::optional<LaunchSettings> read = readSettings(splashWindowHandle);
+    std::optional<LaunchSettings> read = readSettings(splash.windowHandle);
     if (!read)
         return false;
     adoptSettings(*read);
-    if (!setUpInstanceCoordination(*this))
+    if (!setUpInstanceCoordination(isService, read->singleInstance, mainArguments, instance))
         return false;
     // A secondary instance has handed its request over; it needs no runtime.
-    if (singleInstance && !isPrimaryInstance)
+    if (instance.singleInstance && !instance.isPrimary)
         return true;
     if (overrideWorkingDir)
         setWorkingFolder();
@@ -98,13 +96,16 @@ bool Launcher::initialize() {
 
 int Launcher::run() {
     if (usePairedLauncher)
-        return startPairProduct(*this);
-    if (singleInstance && !isPrimaryInstance)
-        return waitForPrimary(*this);
+        return startPairProduct(pairProduct, pairReturnCode);
+    if (instance.singleInstance && !instance.isPrimary)
+        return waitForPrimary(instance);
 
-    prepareEnvironment(*this);
+    // vmOptions is still empty: the library path goes before every option read later.
+    std::string libraryOption = prepareEnvironment(jvmPath, systemPath, libraryPath);
+    if (!libraryOption.empty())
+        vmOptions.push_back(libraryOption);
     // Only the real command line can suppress the splash: "Cmd" items are added later.
-    if (!hasNoSplashArgument() && !startSplash(*this))
+    if (!hasNoSplashArgument() && !startSplash(jvmPath, splash))
         return exitCodeSuccess;
     if (!loadVmLibrary(*this, jvmPath))
         return exitCodeFailure;
@@ -118,22 +119,26 @@ int Launcher::run() {
         traceLine("main class " + mainClassName);
         traceList("arguments", mainArguments);
     }
-    if (runMainThread(*this, [this] { signalMainStarted(*this); }) == 0)
+    auto mainStarted = [this] {
+        bool detach = !(ibmRuntimeAdmitted || ibmRuntimeFavored);
+        signalMainStarted(instance, javaVM, mainClassName, detach);
+    };
+    if (runMainThread(*this, mainStarted) == 0)
         return exitCodeSuccess;
-    closeNativeSplash(*this);
+    closeNativeSplash(splash);
     return exitCodeFailure;
 }
 
 void Launcher::shutdown(int exitCode) {
-    closeSplash(*this);
+    closeSplash(splash);
     destroyVm(*this);
     if (classDataPublisher) {
         classDataPublisher->publish();
         setVmHookListener(classDataPublisher->next());
         classDataPublisher.reset();
     }
-    shutDownInstanceCoordination(*this, exitCode);
-    closeNativeSplash(*this);
+    shutDownInstanceCoordination(instance, exitCode);
+    closeNativeSplash(splash);
     releaseAll();
 }
 
@@ -157,7 +162,6 @@ void Launcher::adoptSettings(const LaunchSettings& read) {
     ibmRuntimeFavored = runtime.ibmFavored;
     mainClassName = read.mainClassName;
     isService = read.isService;
-    singleInstance = read.singleInstance;
     showExceptionDialog = read.showExceptionDialog;
     overrideWorkingDir = read.overrideWorkingDir;
     systemPath = read.systemPath;
@@ -177,6 +181,6 @@ void Launcher::releaseAll() {
     mainArguments.clear();
     vmOptions.clear();
     preferredVersions.clear();
-    splashWindow.reset();
+    splash.window.reset();
     classDataPublisher.reset();
 }

@@ -5,6 +5,8 @@
 // lower layers report (support/failure_report.h). initialize -> run -> shutdown, all on the
 // first thread; see launcher.cpp for the order and the exit codes.
 
+#include "instance/instance_state.h"
+#include "splash/splash_state.h"
 #include "support/java_version.h"
 #include "support/jvm_type.h"
 #include "support/os_handle.h"
@@ -19,8 +21,6 @@ struct JavaVM_;
 struct LaunchSettings;
 struct JNIEnv_;
 class ClassDataPublisher;
-class InstanceSession;
-class SplashWindow;
 
 // Exit codes of the process that the launch sequence itself produces.
 constexpr int exitCodeSuccess = 0;
@@ -47,10 +47,8 @@ class Launcher {
     void adoptSettings(const LaunchSettings& read);
 
     // Fields, in the order the launcher declares them. Strings are UTF-8.
-    OsHandle splashThread = nullptr;
-    uint32_t splashThreadId = 0;
-    std::string splashImage;
-    std::string splashShadow;
+    // The splash picture, its window and the error-box owner the splash thread sets.
+    SplashState splash;
     JvmType jvmType = JvmType::client;
     std::string jvmPath;
     JavaVM_* javaVM = nullptr;
@@ -59,9 +57,6 @@ class Launcher {
     JavaVersion minVersion;
     JavaVersion maxVersion;
     std::vector<std::string> mainArguments;
-    std::unique_ptr<SplashWindow> splashWindow;
-    // Written by the thread that shows the splash window, read by whoever shows an error box.
-    std::atomic<OsHandle> splashWindowHandle{nullptr};
     bool isService = false;
     bool jdkWanted = false;
     bool jreWanted = false;
@@ -82,9 +77,7 @@ class Launcher {
     std::string pickedRuntimeFolder;
     std::string libraryPath;
     // The shared block, the listener and the main-started signal of single-instance mode.
-    std::unique_ptr<InstanceSession> instanceSession;
-    bool isPrimaryInstance = false;
-    bool singleInstance = false; // "Single Instance" is "yes", until coordination turns it off
+    InstanceState instance;
     std::string outputFile;
     std::string errorFile;
     bool outputAppend = false;
@@ -96,7 +89,6 @@ class Launcher {
     bool showExceptionDialog = false;
     bool overrideWorkingDir = false;
     uint64_t mainStackSize = 0;
-    void (*nativeSplashClose)() = nullptr;
     bool usePairedLauncher = false;
     void* createJavaVmEntry = nullptr;    // JNI_CreateJavaVM
     void* defaultInitArgsEntry = nullptr; // JNI_GetDefaultJavaVMInitArgs

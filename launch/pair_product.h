@@ -1,7 +1,7 @@
 #pragma once
 
-class Launcher;
+#include <string>
 
-// Starts the paired launcher with this process's command line. Returns the exit code of the
-// launch: the pair product's own when the launcher waits for it, else 0.
-int startPairProduct(Launcher& launcher);
+// Starts the paired launcher at pairProduct with this process's command line. Returns the exit
+// code of the launch: the pair product's own when pairReturnCode asks to wait for it, else 0.
+int startPairProduct(const std::string& pairProduct, bool pairReturnCode);

@@ -10,7 +10,7 @@
 
 extern char** environ;
 
-int startPairProduct(Launcher& launcher) {
+int startPairProduct(const std::string& pairProduct, bool pairReturnCode) {
     // The child gets this process's arguments as they are, own path first, like the
     // Windows command line; the environment and the working folder are inherited.
     std::vector<std::string> arguments = processArguments();
@@ -19,11 +19,10 @@ int startPairProduct(Launcher& launcher) {
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     pid_t child = 0;
-    if (posix_spawn(&child, launcher.pairProduct.c_str(), nullptr, nullptr, argv.data(), environ) !=
-        0)
+    if (posix_spawn(&child, pairProduct.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         return exitCodeSuccess;
     // Without a wait the child is left to run on its own; this process ends soon after.
-    if (!launcher.pairReturnCode)
+    if (!pairReturnCode)
         return exitCodeSuccess;
     int status = 0;
     while (waitpid(child, &status, 0) < 0)

@@ -18,7 +18,7 @@ using Handle = UniqueResource<HandleTraits>;
 
 } // namespace
 
-int startPairProduct(Launcher& launcher) {
+int startPairProduct(const std::string& pairProduct, bool pairReturnCode) {
     // The child gets this process's command line as it is, own path first; CreateProcessW
     // may write to the buffer, so it gets a copy.
     const wchar_t* ownLine = GetCommandLineW();
@@ -26,12 +26,12 @@ int startPairProduct(Launcher& launcher) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(toWide(launcher.pairProduct).c_str(), commandLine.data(), nullptr, nullptr,
-                        FALSE, 0, nullptr, nullptr, &startup, &started))
+    if (!CreateProcessW(toWide(pairProduct).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &started))
         return exitCodeSuccess;
     Handle process(started.hProcess);
     Handle thread(started.hThread);
-    if (!launcher.pairReturnCode)
+    if (!pairReturnCode)
         return exitCodeSuccess;
     WaitForSingleObject(process.get(), INFINITE);
     DWORD code = 0;

@@ -1,6 +1,5 @@
 #include "launch/run_environment.h"
 
-#include "launch/launcher.h"
 #include "support/paths.h"
 #include "support/process_environment.h"
 #include "support/trace.h"
@@ -15,29 +14,30 @@ void setTracedVariable(const std::string& name, const std::string& value) {
 
 } // namespace
 
-void setJvmVariables(const Launcher& launcher) {
-    setTracedVariable("JL_JVM_PATH", launcher.jvmPath);
-    setTracedVariable("JL_JVM_HOME", runtimeHome(launcher.jvmPath, hostPathStyle()));
+void setJvmVariables(const std::string& jvmPath) {
+    setTracedVariable("JL_JVM_PATH", jvmPath);
+    setTracedVariable("JL_JVM_HOME", runtimeHome(jvmPath, hostPathStyle()));
 }
 
-void prepareEnvironment(Launcher& launcher) {
+std::string prepareEnvironment(const std::string& jvmPath, const std::string& systemPath,
+                               const std::string& libraryPath) {
     const EnvironmentStyle& style = hostEnvironmentStyle();
     std::string ignored;
-    setJvmVariables(launcher);
-    if (!launcher.libraryPath.empty()) {
+    setJvmVariables(jvmPath);
+    std::string libraryOption;
+    if (!libraryPath.empty()) {
         std::string folder;
         if (!launcherFolder(folder))
             folder.clear();
-        launcher.libraryPath =
-            completeLibraryPath(launcher.libraryPath, folder, launcher.jvmPath,
+        std::string completed =
+            completeLibraryPath(libraryPath, folder, jvmPath,
                                 readEnvironmentVariable(style.libraryVariable, ignored), style);
-        expandEnvironment(launcher.libraryPath);
-        launcher.vmOptions.push_back(
-            narrowOptionText("-Djava.library.path=" + launcher.libraryPath));
+        expandEnvironment(completed);
+        libraryOption = narrowOptionText("-Djava.library.path=" + completed);
     }
-    std::string searchPath =
-        completeSearchPath(launcher.systemPath, launcher.jvmPath,
-                           readEnvironmentVariable(style.searchVariable, ignored), style);
+    std::string searchPath = completeSearchPath(
+        systemPath, jvmPath, readEnvironmentVariable(style.searchVariable, ignored), style);
     expandEnvironment(searchPath);
     setTracedVariable(style.searchVariable, searchPath);
+    return libraryOption;
 }

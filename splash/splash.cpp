@@ -1,6 +1,5 @@
 #include "splash/splash.h"
 
-#include "launch/launcher.h"
 #include "settings/settings.h"
 #include "splash/native_splash.h"
 #include "splash/splash_window.h"
@@ -24,45 +23,38 @@ SplashSettings readSplashSettings(const std::string& settingsPath) {
     return settings;
 }
 
-bool startRuntimeSplash(Launcher& launcher) {
-    std::string library = findNativeSplashLibrary(launcher.jvmPath);
-    return !library.empty() && startNativeSplash(library, launcher.splashImage, launcher.jvmPath,
-                                                 launcher.nativeSplashClose);
+bool startRuntimeSplash(const std::string& jvmPath, SplashState& splash) {
+    std::string library = findNativeSplashLibrary(jvmPath);
+    return !library.empty() &&
+           startNativeSplash(library, splash.image, jvmPath, splash.nativeSplashClose);
 }
 
 } // namespace
 
-bool startSplash(Launcher& launcher) {
+bool startSplash(const std::string& jvmPath, SplashState& splash) {
     std::string settingsPath;
     if (!settingsFilePath(settingsPath))
         return false;
     SplashSettings settings = readSplashSettings(settingsPath);
-    launcher.splashImage = settings.image;
-    launcher.splashShadow = settings.shadow;
-    if (launcher.splashImage.empty())
+    splash.image = settings.image;
+    splash.shadow = settings.shadow;
+    if (splash.image.empty())
         return true;
-    if (isYesInAnyCase(settings.preferNative) && startRuntimeSplash(launcher))
+    if (isYesInAnyCase(settings.preferNative) && startRuntimeSplash(jvmPath, splash))
         return true;
     // A splash that cannot be started is simply not shown.
-    launcher.splashWindow =
-        startSplashWindow({launcher.splashImage, wantsSplashShadow(launcher.splashShadow)},
-                          launcher.splashWindowHandle);
-    if (launcher.splashWindow) {
-        launcher.splashThread = launcher.splashWindow->threadHandle();
-        launcher.splashThreadId = launcher.splashWindow->threadId();
-    }
+    splash.window =
+        startSplashWindow({splash.image, wantsSplashShadow(splash.shadow)}, splash.windowHandle);
     return true;
 }
 
-void closeSplash(Launcher& launcher) {
-    if (!launcher.splashWindow)
+void closeSplash(SplashState& splash) {
+    if (!splash.window)
         return;
-    launcher.splashWindow->close();
-    launcher.splashWindow.reset();
-    launcher.splashThread = nullptr;
-    launcher.splashThreadId = 0;
+    splash.window->close();
+    splash.window.reset();
 }
 
-void closeNativeSplash(Launcher& launcher) {
-    closeNativeSplashLibrary(launcher.nativeSplashClose);
+void closeNativeSplash(SplashState& splash) {
+    closeNativeSplashLibrary(splash.nativeSplashClose);
 }

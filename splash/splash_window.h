@@ -22,9 +22,6 @@ class SplashWindow {
     virtual ~SplashWindow() = default;
     // Tells the window to go and blocks until it is gone. Safe to call more than once.
     virtual void close() = 0;
-    // The thread (or process) that shows the window, for the launcher's records.
-    virtual void* threadHandle() const = 0;
-    virtual uint32_t threadId() const = 0;
 };
 
 // Starts the splash window for request; null when nothing could be started. windowHandle

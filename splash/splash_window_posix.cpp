@@ -14,9 +14,6 @@ class ProcessSplashWindow : public SplashWindow {
 
     // The splash has nothing to answer: its process need not finish starting GTK to be ended.
     void close() override { process_->endAtOnce(); }
-    // No thread of this process shows the window.
-    void* threadHandle() const override { return nullptr; }
-    uint32_t threadId() const override { return 0; }
 
   private:
     std::unique_ptr<WindowProcess> process_;

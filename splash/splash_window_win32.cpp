@@ -181,9 +181,6 @@ class Win32SplashWindow : public SplashWindow {
         windowHandle_ = nullptr;
     }
 
-    void* threadHandle() const override { return thread_.get(); }
-    uint32_t threadId() const override { return threadId_; }
-
   private:
     static DWORD WINAPI threadEntry(LPVOID self) {
         static_cast<Win32SplashWindow*>(self)->run();

@@ -1,7 +1,7 @@
 #pragma once
 
-// String-table texts and the error notice. Every caller passes the launcher's
-// splashWindowHandle as owner (null when no splash window exists).
+// String-table texts and the error notice. Every caller passes the splash window's handle
+// as owner (null when no splash window exists).
 
 #include "support/os_handle.h"
 #include "ui/message_ids.h"

@@ -26,7 +26,7 @@ uint32_t mainThreadEntry(void* context) {
 jclass findMainClass(Launcher& launcher, JNIEnv* env) {
     LocalRef<jstring> name(env, newJavaString(launcher.mainClassName, env));
     if (!name) {
-        reportErrorWithSubject(launcher.splashWindowHandle,
+        reportErrorWithSubject(launcher.splash.windowHandle,
                                loadResourceString(MessageId::mainClassLoadFailed),
                                launcher.mainClassName);
         return nullptr;
@@ -40,7 +40,7 @@ jclass findMainClass(Launcher& launcher, JNIEnv* env) {
     if (mainClass == nullptr) {
         env->ExceptionDescribe();
         // Modified UTF-8 is UTF-8 for every name a class file can give; launcher text is UTF-8.
-        reportErrorWithSubject(launcher.splashWindowHandle,
+        reportErrorWithSubject(launcher.splash.windowHandle,
                                loadResourceString(MessageId::mainClassNotFound), bytes.get());
     }
     return mainClass;
@@ -60,14 +60,14 @@ void reportMissingMain(Launcher& launcher, JNIEnv* env) {
             return;
         }
     }
-    reportError(launcher.splashWindowHandle, loadResourceString(MessageId::mainMethodNotFound));
+    reportError(launcher.splash.windowHandle, loadResourceString(MessageId::mainMethodNotFound));
 }
 
 void handleUncaughtException(Launcher& launcher, JNIEnv* env) {
     LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
     if (!thrown)
         return;
-    closeSplash(launcher);
+    closeSplash(launcher.splash);
     // Without the report the throwable stays pending; detaching then hands it to the thread's
     // uncaught-exception handler, which prints it.
     if (!launcher.showExceptionDialog)

@@ -73,12 +73,12 @@ std::vector<JavaVMOption> optionArray(const std::vector<std::string>& vmOptions)
 void reportLibraryFailure(const Launcher& launcher, const std::string& path,
                           const VmLibrary& library) {
     if (library.status == VmLibrary::Status::loadFailed) {
-        reportErrorWithCode(launcher.splashWindowHandle,
+        reportErrorWithCode(launcher.splash.windowHandle,
                             loadResourceString(MessageId::vmLibraryLoadFailed), path,
                             library.systemError);
     } else {
         reportErrorWithCode(
-            launcher.splashWindowHandle, loadResourceString(MessageId::windowsException),
+            launcher.splash.windowHandle, loadResourceString(MessageId::windowsException),
             loadResourceString(MessageId::createJavaVmMissing), library.systemError);
     }
 }
@@ -150,7 +150,7 @@ bool createVm(Launcher& launcher) {
     jint result = create(&vm, reinterpret_cast<void**>(&env), &args);
     if (result != JNI_OK) {
         int reasonId = createVmReasonId(static_cast<int32_t>(result));
-        reportErrorWithReason(launcher.splashWindowHandle,
+        reportErrorWithReason(launcher.splash.windowHandle,
                               loadResourceString(MessageId::jniExceptionWithReason),
                               loadResourceString(MessageId::createVmFailed),
                               reasonId == 0 ? std::string() : loadResourceString(reasonId));

@@ -49,7 +49,7 @@ bool buildVmOptions(Launcher& launcher) {
         return plan.options;
     };
     if (!collectVmOptions(launcher, sources)) {
-        reportError(launcher.splashWindowHandle, loadResourceString(MessageId::classPathMissing));
+        reportError(launcher.splash.windowHandle, loadResourceString(MessageId::classPathMissing));
         return false;
     }
     if (!plan.stem.empty()) {

@@ -30,7 +30,7 @@ std::vector<std::string> splitFolders(const std::string& text) {
 int main(int argc, char** argv) {
     Launcher launcher;
     rememberProcessArguments(argc, argv);
-    std::optional<LaunchSettings> read = readSettings(launcher.splashWindowHandle);
+    std::optional<LaunchSettings> read = readSettings(launcher.splash.windowHandle);
     if (!read)
         return 2;
     launcher.adoptSettings(*read);

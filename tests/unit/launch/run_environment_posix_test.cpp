@@ -1,4 +1,3 @@
-#include "launch/launcher.h"
 #include "launch/run_environment.h"
 #include "support/paths.h"
 
@@ -17,7 +16,6 @@ class PrepareEnvironment : public ::testing::Test {
                 saved_[name] = value;
         setenv("PATH", "/usr/bin:/bin", 1);
         setenv("LD_LIBRARY_PATH", "/opt/libs", 1);
-        launcher_.jvmPath = "/opt/jre/lib/server/libjvm.so";
         ASSERT_TRUE(launcherFolder(folder_));
     }
     void TearDown() override {
@@ -34,37 +32,32 @@ class PrepareEnvironment : public ::testing::Test {
         return value ? value : "(undefined)";
     }
 
-    Launcher launcher_;
+    const std::string jvmPath_ = "/opt/jre/lib/server/libjvm.so";
     std::string folder_;
     std::map<std::string, std::string> saved_;
 };
 
 TEST_F(PrepareEnvironment, SetsRuntimeVariablesLibraryOptionAndPath) {
-    launcher_.libraryPath = "/native:%JL_JVM_HOME%/ext:";
-    launcher_.systemPath = "%JL_JVM_HOME%/tools";
-    prepareEnvironment(launcher_);
+    std::string option =
+        prepareEnvironment(jvmPath_, "%JL_JVM_HOME%/tools", "/native:%JL_JVM_HOME%/ext:");
     EXPECT_EQ(variable("JL_JVM_PATH"), "/opt/jre/lib/server/libjvm.so");
     EXPECT_EQ(variable("JL_JVM_HOME"), "/opt/jre");
     const std::string library = "/native:/opt/jre/ext:" + folder_ + ":.:/opt/libs:/opt/jre/lib";
-    EXPECT_EQ(launcher_.libraryPath, library);
-    EXPECT_EQ(launcher_.vmOptions, std::vector<std::string>{"-Djava.library.path=" + library});
+    EXPECT_EQ(option, "-Djava.library.path=" + library);
     EXPECT_EQ(variable("PATH"), "/opt/jre/tools:/usr/bin:/bin:/opt/jre/bin");
     EXPECT_EQ(variable("LD_LIBRARY_PATH"), "/opt/libs");
 }
 
 TEST_F(PrepareEnvironment, EmptyLibraryPathAddsNoOption) {
     unsetenv("PATH");
-    prepareEnvironment(launcher_);
-    EXPECT_TRUE(launcher_.libraryPath.empty());
-    EXPECT_TRUE(launcher_.vmOptions.empty());
+    EXPECT_TRUE(prepareEnvironment(jvmPath_, "", "").empty());
     EXPECT_EQ(variable("PATH"), "/opt/jre/bin");
 }
 
 TEST_F(PrepareEnvironment, UndefinedLibraryVariableIsLeftOut) {
     unsetenv("LD_LIBRARY_PATH");
-    launcher_.libraryPath = "/native";
-    prepareEnvironment(launcher_);
-    EXPECT_EQ(launcher_.libraryPath, "/native" + folder_ + ":.:/opt/jre/lib");
+    EXPECT_EQ(prepareEnvironment(jvmPath_, "", "/native"),
+              "-Djava.library.path=/native" + folder_ + ":.:/opt/jre/lib");
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "launch/launcher.h"
 #include "launch/run_environment.h"
 #include "support/paths.h"
 
@@ -13,7 +12,6 @@ class PrepareEnvironment : public ::testing::Test {
     void SetUp() override {
         saved_ = read(L"Path");
         SetEnvironmentVariableW(L"Path", L"C:\\windows\\system32;C:\\windows");
-        launcher_.jvmPath = "C:\\Java\\jre\\bin\\server\\jvm.dll";
         ASSERT_TRUE(launcherFolder(folder_));
     }
     void TearDown() override { SetEnvironmentVariableW(L"Path", saved_.c_str()); }
@@ -23,39 +21,33 @@ class PrepareEnvironment : public ::testing::Test {
         return length > 0 && length < 4096 ? std::wstring(buffer, length) : L"(undefined)";
     }
 
-    Launcher launcher_;
+    const std::string jvmPath_ = "C:\\Java\\jre\\bin\\server\\jvm.dll";
     std::string folder_;
     std::wstring saved_;
 };
 
 TEST_F(PrepareEnvironment, SetsRuntimeVariablesLibraryOptionAndPath) {
-    launcher_.libraryPath = "C:\\Native;%JL_JVM_HOME%\\ext;";
-    launcher_.systemPath = "%jl_jvm_home%\\tools";
-    prepareEnvironment(launcher_);
+    std::string option =
+        prepareEnvironment(jvmPath_, "%jl_jvm_home%\\tools", "C:\\Native;%JL_JVM_HOME%\\ext;");
     EXPECT_EQ(read(L"JL_JVM_PATH"), L"C:\\Java\\jre\\bin\\server\\jvm.dll");
     EXPECT_EQ(read(L"JL_JVM_HOME"), L"C:\\Java\\jre");
     const std::string library = "C:\\Native;C:\\Java\\jre\\ext;" + folder_ +
                                 ";.;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\lib";
-    EXPECT_EQ(launcher_.libraryPath, library);
-    EXPECT_EQ(launcher_.vmOptions, std::vector<std::string>{"-Djava.library.path=" + library});
+    EXPECT_EQ(option, "-Djava.library.path=" + library);
     EXPECT_EQ(read(L"PATH"),
               L"C:\\Java\\jre\\tools;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\bin");
 }
 
 TEST_F(PrepareEnvironment, EmptyLibraryPathAddsNoOption) {
-    launcher_.systemPath = "C:\\Tools;";
-    prepareEnvironment(launcher_);
-    EXPECT_TRUE(launcher_.libraryPath.empty());
-    EXPECT_TRUE(launcher_.vmOptions.empty());
+    EXPECT_TRUE(prepareEnvironment(jvmPath_, "C:\\Tools;", "").empty());
     EXPECT_EQ(read(L"Path"), L"C:\\Tools;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\bin");
 }
 
 TEST_F(PrepareEnvironment, AnEmptyPathIsDefined) {
     SetEnvironmentVariableW(L"Path", L"");
-    launcher_.libraryPath = "C:\\Native;";
-    prepareEnvironment(launcher_);
     // A defined Path contributes its (empty) text where an undefined one contributes nothing.
-    EXPECT_EQ(launcher_.libraryPath, "C:\\Native;" + folder_ + ";.;;C:\\Java\\jre\\lib");
+    EXPECT_EQ(prepareEnvironment(jvmPath_, "", "C:\\Native;"),
+              "-Djava.library.path=C:\\Native;" + folder_ + ";.;;C:\\Java\\jre\\lib");
     EXPECT_EQ(read(L"Path"), L";C:\\Java\\jre\\bin");
 }
 
