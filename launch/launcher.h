@@ -51,32 +51,20 @@ class Launcher {
     uint32_t splashThreadId = 0;
     std::string splashImage;
     std::string splashShadow;
-    JvmType jvmType = JvmType::client;
     std::string jvmPath;
     JavaVM_* javaVM = nullptr;
     JNIEnv_* jniEnv = nullptr;
     std::string mainClassName;
-    JavaVersion minVersion;
-    JavaVersion maxVersion;
     std::vector<std::string> mainArguments;
     std::unique_ptr<SplashWindow> splashWindow;
     // Written by the thread that shows the splash window, read by whoever shows an error box.
     std::atomic<OsHandle> splashWindowHandle{nullptr};
     bool isService = false;
-    bool jdkWanted = false;
-    bool jreWanted = false;
-    bool kindFallback = true;
-    bool jrockitRuntimeAdmitted = false;
-    bool sunRuntimeAdmitted = true;
     bool ibmRuntimeAdmitted = false;
-    bool jrockitRuntimeFavored = false;
-    bool sunRuntimeFavored = true;
     bool ibmRuntimeFavored = false;
     std::string productName;
     std::string productCode;
     std::vector<std::string> vmOptions; // narrow option text handed to the VM
-    std::vector<std::string> preferredVersions;
-    std::string jrePath;
     // The folder picked in the missing-runtime dialog: remembered as "JRE Path" only once its
     // VM library has loaded.
     std::string pickedRuntimeFolder;
