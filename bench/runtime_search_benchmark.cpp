@@ -5,7 +5,6 @@
 #include "bench/bench_folder.h"
 #include "discovery/runtime_inventory.h"
 #include "discovery/runtime_search.h"
-#include "launch/launcher.h"
 
 #include <benchmark/benchmark.h>
 
@@ -113,29 +112,30 @@ class RegistryHost : public RuntimeHost {
 
 // Settings of an application that takes Java 11 or later, prefers 17 and a server VM and
 // admits every vendor: every root is searched and most records pass the bounds.
-void configureSearch(Launcher& launcher) {
-    launcher.minVersion = minimumVersionSetting("11");
-    launcher.maxVersion = maximumVersionSetting("any");
-    launcher.preferredVersions = {"17", "21"};
-    launcher.jvmType = JvmType::favorServer;
-    launcher.jdkWanted = true;
-    launcher.jreWanted = false;
-    launcher.kindFallback = true;
-    launcher.sunRuntimeAdmitted = launcher.jrockitRuntimeAdmitted = true;
-    launcher.ibmRuntimeAdmitted = true;
-    launcher.sunRuntimeFavored = true;
+void configureSearch(RuntimeRequirements& requirements) {
+    requirements.minVersion = minimumVersionSetting("11");
+    requirements.maxVersion = maximumVersionSetting("any");
+    requirements.preferredVersions = {"17", "21"};
+    requirements.jvmType = JvmType::favorServer;
+    requirements.jdkWanted = true;
+    requirements.jreWanted = false;
+    requirements.kindFallback = true;
+    requirements.sunAdmitted = requirements.jrockitAdmitted = true;
+    requirements.ibmAdmitted = true;
+    requirements.sunFavored = true;
 }
 
 void searchInMemory(benchmark::State& state) {
     RegistryHost host;
     for (auto _ : state) {
-        Launcher launcher;
-        configureSearch(launcher);
-        if (!locateRuntime(launcher, host)) {
+        RuntimeRequirements requirements;
+        configureSearch(requirements);
+        std::optional<RuntimeChoice> choice = locateRuntime(requirements, host);
+        if (!choice) {
             state.SkipWithError("no runtime chosen");
             break;
         }
-        benchmark::DoNotOptimize(launcher.jvmPath.data());
+        benchmark::DoNotOptimize(choice->jvmPath.data());
     }
     state.SetLabel(std::to_string(runtimeCount) + " runtimes");
 }
@@ -166,13 +166,14 @@ void searchInventoryFolders(benchmark::State& state) {
     }
     const std::vector<std::string> folders{folder.path("jvm")};
     for (auto _ : state) {
-        Launcher launcher;
-        configureSearch(launcher);
-        if (!locateRuntimeInFolders(launcher, folders)) {
+        RuntimeRequirements requirements;
+        configureSearch(requirements);
+        std::optional<RuntimeChoice> choice = locateRuntimeInFolders(requirements, folders);
+        if (!choice) {
             state.SkipWithError("no runtime chosen");
             break;
         }
-        benchmark::DoNotOptimize(launcher.jvmPath.data());
+        benchmark::DoNotOptimize(choice->jvmPath.data());
     }
     state.SetLabel(std::to_string(runtimeCount) + " runtime folders");
 }

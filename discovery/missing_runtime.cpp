@@ -2,8 +2,6 @@
 
 #include "discovery/runtime_search.h"
 #include "discovery/vm_library_check.h"
-#include "launch/launcher.h"
-#include "settings/settings.h"
 #include "ui/messages.h"
 
 #ifndef LAUNCHER_DOWNLOAD_URL
@@ -42,27 +40,25 @@ void RuntimeFolderPick::pick(const std::string& folder) {
                          : findVmLibrary(host_, selectedFolder_, type_, hasServerVm);
 }
 
-void adoptPickedRuntime(Launcher& launcher, RuntimeHost& host, const RuntimeFolderPick& pick) {
-    launcher.jvmPath = pick.vmLibraryPath();
-    checkVmArchitecture(launcher, host);
+RuntimeChoice adoptPickedRuntime(RuntimeHost& host, const RuntimeFolderPick& pick,
+                                 bool pairProductSet) {
+    RuntimeChoice choice;
+    choice.jvmPath = pick.vmLibraryPath();
+    choice.usePairedLauncher = checkVmArchitecture(host, choice.jvmPath, pairProductSet);
+    choice.pickedRuntimeFolder = pick.selectedFolder();
+    return choice;
 }
 
-bool askForRuntime(Launcher& launcher, RuntimeHost& host) {
+std::optional<RuntimeChoice> askForRuntime(const RuntimeRequirements& requirements,
+                                           RuntimeHost& host) {
     MissingRuntimeRequest request;
-    request.jvmType = launcher.jvmType;
-    request.message = missingRuntimeMessage(
-        launcher.jvmType, describeVersionRange(launcher.minVersion, launcher.maxVersion));
+    request.jvmType = requirements.jvmType;
+    request.message =
+        missingRuntimeMessage(requirements.jvmType, describeVersionRange(requirements.minVersion,
+                                                                         requirements.maxVersion));
     request.downloadAddress = downloadAddress();
-    RuntimeFolderPick pick(host, launcher.jvmType);
+    RuntimeFolderPick pick(host, requirements.jvmType);
     if (runMissingRuntimeDialog(request, pick) != MissingRuntimeAnswer::ok || !pick.accepted())
-        return false;
-    adoptPickedRuntime(launcher, host, pick);
-    // This process never loads a runtime meant for the paired launcher, so that pick is
-    // remembered at once; any other only once its library has loaded (Launcher::run).
-    if (launcher.usePairedLauncher)
-        writeBackJrePath({launcher.productName, launcher.productCode}, launcher.isService,
-                         launcher.pairProduct, pick.selectedFolder());
-    else
-        launcher.pickedRuntimeFolder = pick.selectedFolder();
-    return true;
+        return std::nullopt;
+    return adoptPickedRuntime(host, pick, requirements.pairProductSet);
 }

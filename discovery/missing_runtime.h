@@ -6,13 +6,14 @@
 // then used for this start and remembered as "JRE Path" for the next ones once its library
 // has loaded. First thread only.
 
+#include "discovery/runtime_choice.h"
 #include "discovery/runtime_host.h"
+#include "settings/launch_settings.h"
 #include "support/java_version.h"
 #include "support/jvm_type.h"
 
+#include <optional>
 #include <string>
-
-class Launcher;
 
 // The public page where Java runtimes can be downloaded (a build option).
 const char* downloadAddress();
@@ -58,12 +59,13 @@ enum class MissingRuntimeAnswer { ok, cancel, notShown };
 MissingRuntimeAnswer runMissingRuntimeDialog(const MissingRuntimeRequest& request,
                                              RuntimeFolderPick& pick);
 
-// After OK: the picked library becomes jvmPath and its architecture decides whether the
+// After OK: the picked library and folder, and whether (by the library's architecture) the
 // paired launcher runs it.
-void adoptPickedRuntime(Launcher& launcher, RuntimeHost& host, const RuntimeFolderPick& pick);
+RuntimeChoice adoptPickedRuntime(RuntimeHost& host, const RuntimeFolderPick& pick,
+                                 bool pairProductSet);
 
-// The last step of the runtime search: asks the user, and on OK uses the folder. A runtime for
-// the paired launcher is remembered as "JRE Path" at once; any other folder is left in
-// pickedRuntimeFolder, remembered once its VM library has loaded. False on Cancel or when the
-// dialog could not be shown.
-bool askForRuntime(Launcher& launcher, RuntimeHost& host);
+// The last step of the runtime search: asks the user, and on OK uses the folder; the caller
+// remembers it as "JRE Path" (RuntimeChoice::remembersPickAtOnce says when). nullopt on Cancel
+// or when the dialog could not be shown.
+std::optional<RuntimeChoice> askForRuntime(const RuntimeRequirements& requirements,
+                                           RuntimeHost& host);

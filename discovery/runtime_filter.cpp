@@ -1,43 +1,41 @@
 #include "discovery/runtime_filter.h"
 
-#include "launch/launcher.h"
-
 namespace {
 
-bool kindWanted(const Launcher& launcher, RuntimeKind kind) {
+bool kindWanted(const RuntimeRequirements& requirements, RuntimeKind kind) {
     switch (kind) {
     case RuntimeKind::jdk:
-        return launcher.jdkWanted;
+        return requirements.jdkWanted;
     case RuntimeKind::jre:
-        return launcher.jreWanted;
+        return requirements.jreWanted;
     case RuntimeKind::byContents:
         break;
     }
-    return launcher.jdkWanted || launcher.jreWanted;
+    return requirements.jdkWanted || requirements.jreWanted;
 }
 
-bool vendorAdmitted(const Launcher& launcher, RuntimeVendor vendor) {
+bool vendorAdmitted(const RuntimeRequirements& requirements, RuntimeVendor vendor) {
     switch (vendor) {
     case RuntimeVendor::sun:
-        return launcher.sunRuntimeAdmitted || launcher.sunRuntimeFavored;
+        return requirements.sunAdmitted || requirements.sunFavored;
     case RuntimeVendor::jrockit:
-        return launcher.jrockitRuntimeAdmitted || launcher.jrockitRuntimeFavored;
+        return requirements.jrockitAdmitted || requirements.jrockitFavored;
     case RuntimeVendor::ibm:
         break;
     }
-    return launcher.ibmRuntimeAdmitted || launcher.ibmRuntimeFavored;
+    return requirements.ibmAdmitted || requirements.ibmFavored;
 }
 
-bool vendorFavored(const Launcher& launcher, RuntimeVendor vendor) {
+bool vendorFavored(const RuntimeRequirements& requirements, RuntimeVendor vendor) {
     switch (vendor) {
     case RuntimeVendor::sun:
-        return launcher.sunRuntimeFavored;
+        return requirements.sunFavored;
     case RuntimeVendor::jrockit:
-        return launcher.jrockitRuntimeFavored;
+        return requirements.jrockitFavored;
     case RuntimeVendor::ibm:
         break;
     }
-    return launcher.ibmRuntimeFavored;
+    return requirements.ibmFavored;
 }
 
 } // namespace
@@ -99,34 +97,35 @@ std::string recordName(const RegistryRoot& root, const std::string& subkey) {
     return *root.record ? name + "\\" + root.record : name;
 }
 
-bool isSearched(const Launcher& launcher, RuntimeKind kind, RuntimeVendor vendor) {
-    return (launcher.kindFallback || kindWanted(launcher, kind)) &&
-           vendorAdmitted(launcher, vendor);
+bool isSearched(const RuntimeRequirements& requirements, RuntimeKind kind, RuntimeVendor vendor) {
+    return (requirements.kindFallback || kindWanted(requirements, kind)) &&
+           vendorAdmitted(requirements, vendor);
 }
 
-bool isFavored(const Launcher& launcher, RuntimeKind kind, RuntimeVendor vendor) {
-    return kindWanted(launcher, kind) && vendorFavored(launcher, vendor);
+bool isFavored(const RuntimeRequirements& requirements, RuntimeKind kind, RuntimeVendor vendor) {
+    return kindWanted(requirements, kind) && vendorFavored(requirements, vendor);
 }
 
-bool isInBounds(const Launcher& launcher, const JavaVersion& version) {
-    return compare(version, launcher.maxVersion) <= 0 && compare(version, launcher.minVersion) >= 0;
+bool isInBounds(const RuntimeRequirements& requirements, const JavaVersion& version) {
+    return compare(version, requirements.maxVersion) <= 0 &&
+           compare(version, requirements.minVersion) >= 0;
 }
 
-std::string rejection(const Launcher& launcher, const JavaVersion& version) {
-    if (compare(version, launcher.maxVersion) > 0)
+std::string rejection(const RuntimeRequirements& requirements, const JavaVersion& version) {
+    if (compare(version, requirements.maxVersion) > 0)
         return "version " + toString(version) + " above the maximum " +
-               toString(launcher.maxVersion);
-    if (compare(version, launcher.minVersion) < 0)
+               toString(requirements.maxVersion);
+    if (compare(version, requirements.minVersion) < 0)
         return "version " + toString(version) + " below the minimum " +
-               toString(launcher.minVersion);
+               toString(requirements.minVersion);
     return {};
 }
 
-std::string rejection(const Launcher& launcher, const RuntimeCandidate& candidate) {
-    std::string reason = rejection(launcher, candidate.version);
+std::string rejection(const RuntimeRequirements& requirements, const RuntimeCandidate& candidate) {
+    std::string reason = rejection(requirements, candidate.version);
     if (!reason.empty())
         return reason;
-    if (!vendorAdmitted(launcher, candidate.vendor))
+    if (!vendorAdmitted(requirements, candidate.vendor))
         return std::string("\"VM Provider\" does not admit ") + vendorName(candidate.vendor) +
                " runtimes";
     return std::string("\"JVM Source\" does not admit a ") + kindName(candidate.kind);

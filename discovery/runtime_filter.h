@@ -4,22 +4,21 @@
 // version bounds), and the texts that name runtimes and sources in the diagnostic trace.
 
 #include "discovery/runtime_search.h"
+#include "settings/launch_settings.h"
 
 #include <string>
 
-class Launcher;
-
 // The kind (byContents: either kind) and vendor are wanted and admitted.
-bool isSearched(const Launcher& launcher, RuntimeKind kind, RuntimeVendor vendor);
+bool isSearched(const RuntimeRequirements& requirements, RuntimeKind kind, RuntimeVendor vendor);
 // The kind is wanted and the vendor favored.
-bool isFavored(const Launcher& launcher, RuntimeKind kind, RuntimeVendor vendor);
+bool isFavored(const RuntimeRequirements& requirements, RuntimeKind kind, RuntimeVendor vendor);
 // Neither above "Maximum Version" nor below "Minimum Version".
-bool isInBounds(const Launcher& launcher, const JavaVersion& version);
+bool isInBounds(const RuntimeRequirements& requirements, const JavaVersion& version);
 // Why a version is outside the bounds; empty when it is not.
-std::string rejection(const Launcher& launcher, const JavaVersion& version);
+std::string rejection(const RuntimeRequirements& requirements, const JavaVersion& version);
 // Why the candidate's version is outside the bounds, or else which setting keeps out its kind
 // or vendor.
-std::string rejection(const Launcher& launcher, const RuntimeCandidate& candidate);
+std::string rejection(const RuntimeRequirements& requirements, const RuntimeCandidate& candidate);
 
 const char* kindName(RuntimeKind kind);
 const char* vendorName(RuntimeVendor vendor);

@@ -11,10 +11,9 @@
 #include "discovery/runtime_search.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
-
-class Launcher;
 
 // The fields of a runtime's "release" file that the inventory reads (quotes removed).
 struct ReleaseInfo {
@@ -50,4 +49,5 @@ std::vector<std::string> inventoryFolders(const std::string& userHome);
 
 // POSIX only: the whole search with the inventory taken from the given folders instead of
 // the standard ones (the runtime tests point it at folders of fake runtimes).
-bool locateRuntimeInFolders(Launcher& launcher, const std::vector<std::string>& folders);
+std::optional<RuntimeChoice> locateRuntimeInFolders(const RuntimeRequirements& requirements,
+                                                    const std::vector<std::string>& folders);

@@ -3,7 +3,6 @@
 #include "discovery/runtime_filter.h"
 #include "discovery/runtime_inventory.h"
 #include "discovery/vm_library_check.h"
-#include "launch/launcher.h"
 #include "support/trace.h"
 
 #include <algorithm>
@@ -146,13 +145,14 @@ template <typename Build> void traceSearch(Build build) {
 }
 
 // The bounds, "JVM Source" and "VM Provider" admit the candidate.
-bool isAdmitted(const Launcher& launcher, const RuntimeCandidate& candidate, const char* source) {
-    if (isInBounds(launcher, candidate.version) &&
-        isSearched(launcher, candidate.kind, candidate.vendor))
+bool isAdmitted(const RuntimeRequirements& requirements, const RuntimeCandidate& candidate,
+                const char* source) {
+    if (isInBounds(requirements, candidate.version) &&
+        isSearched(requirements, candidate.kind, candidate.vendor))
         return true;
     traceSearch([&] {
         return std::string(source) + "rejected " + describe(candidate) + ": " +
-               rejection(launcher, candidate);
+               rejection(requirements, candidate);
     });
     return false;
 }
@@ -167,15 +167,15 @@ std::string releaseVersion(RuntimeHost& host, const std::string& home) {
 
 // The JavaSoft JRE records probe client first even for favor_server, so their runtimes count
 // as server-capable only when they have no client VM.
-JvmType probeTypeFor(const Launcher& launcher, const RuntimeCandidate& candidate) {
+JvmType probeTypeFor(const RuntimeRequirements& requirements, const RuntimeCandidate& candidate) {
     if (candidate.vendor == RuntimeVendor::sun && candidate.kind == RuntimeKind::jre &&
-        launcher.jvmType == JvmType::favorServer)
+        requirements.jvmType == JvmType::favorServer)
         return JvmType::client;
-    return launcher.jvmType;
+    return requirements.jvmType;
 }
 
 // Probes the home; fills the candidate when it holds a library for the probe type.
-bool probeCandidate(const Launcher& launcher, RuntimeHost& host, JvmType probeType,
+bool probeCandidate(const RuntimeRequirements& requirements, RuntimeHost& host, JvmType probeType,
                     RuntimeCandidate& candidate) {
     bool hasServerVm = false;
     if (findVmLibrary(host, candidate.home, probeType, hasServerVm).empty()) {
@@ -186,14 +186,14 @@ bool probeCandidate(const Launcher& launcher, RuntimeHost& host, JvmType probeTy
         return false;
     }
     candidate.hasServerVm = hasServerVm;
-    candidate.favored = isFavored(launcher, candidate.kind, candidate.vendor);
+    candidate.favored = isFavored(requirements, candidate.kind, candidate.vendor);
     traceSearch([&] { return "  candidate " + describe(candidate); });
     return true;
 }
 
 // A record of today's installers: the home first, since its release file gives the version.
-bool readCurrentCandidate(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
-                          const std::string& subkey, RegistryView view,
+bool readCurrentCandidate(const RuntimeRequirements& requirements, RuntimeHost& host,
+                          const RegistryRoot& root, const std::string& subkey, RegistryView view,
                           RuntimeCandidate& candidate) {
     std::string home = host.javaHome(root, subkey, view);
     if (home.empty()) {
@@ -210,9 +210,9 @@ bool readCurrentCandidate(const Launcher& launcher, RuntimeHost& host, const Reg
     if (root.kind == RuntimeKind::byContents)
         candidate.kind = isJdkHome(host, candidate.home) ? RuntimeKind::jdk : RuntimeKind::jre;
     candidate.vendor = root.vendor;
-    if (!isAdmitted(launcher, candidate, "  "))
+    if (!isAdmitted(requirements, candidate, "  "))
         return false;
-    return probeCandidate(launcher, host, launcher.jvmType, candidate);
+    return probeCandidate(requirements, host, requirements.jvmType, candidate);
 }
 
 } // namespace
@@ -229,16 +229,17 @@ std::string jdkRuntimeHome(RuntimeHost& host, const std::string& home) {
     return home + folder;
 }
 
-bool isRootSearched(const Launcher& launcher, const RegistryRoot& root) {
-    return isSearched(launcher, root.kind, root.vendor);
+bool isRootSearched(const RuntimeRequirements& requirements, const RegistryRoot& root) {
+    return isSearched(requirements, root.kind, root.vendor);
 }
 
-bool isRootFavored(const Launcher& launcher, const RegistryRoot& root) {
-    return isFavored(launcher, root.kind, root.vendor);
+bool isRootFavored(const RuntimeRequirements& requirements, const RegistryRoot& root) {
+    return isFavored(requirements, root.kind, root.vendor);
 }
 
-bool readCandidate(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
-                   const std::string& subkey, RegistryView view, RuntimeCandidate& candidate) {
+bool readCandidate(const RuntimeRequirements& requirements, RuntimeHost& host,
+                   const RegistryRoot& root, const std::string& subkey, RegistryView view,
+                   RuntimeCandidate& candidate) {
     std::string home = host.javaHome(root, subkey, view);
     if (home.empty()) {
         traceSearch([&] { return "  rejected " + recordName(root, subkey) + ": no JavaHome"; });
@@ -251,38 +252,40 @@ bool readCandidate(const Launcher& launcher, RuntimeHost& host, const RegistryRo
     candidate.home = home;
     candidate.kind = root.kind;
     candidate.vendor = root.vendor;
-    return probeCandidate(launcher, host, probeTypeFor(launcher, candidate), candidate);
+    return probeCandidate(requirements, host, probeTypeFor(requirements, candidate), candidate);
 }
 
-void collectCandidates(const Launcher& launcher, RuntimeHost& host, const RegistryRoot& root,
-                       RegistryView view, std::vector<RuntimeCandidate>& candidates) {
+void collectCandidates(const RuntimeRequirements& requirements, RuntimeHost& host,
+                       const RegistryRoot& root, RegistryView view,
+                       std::vector<RuntimeCandidate>& candidates) {
     std::vector<std::string> subkeys = host.subkeyNames(root, view);
     traceSearch(
         [&] { return rootLabel(root, view) + ": " + std::to_string(subkeys.size()) + " records"; });
     for (const std::string& subkey : subkeys) {
         RuntimeCandidate candidate;
         if (root.current) {
-            if (readCurrentCandidate(launcher, host, root, subkey, view, candidate))
+            if (readCurrentCandidate(requirements, host, root, subkey, view, candidate))
                 candidates.push_back(candidate);
             continue;
         }
         JavaVersion version;
         JavaVersion::parse(host.versionText(root, subkey, view), 0, version);
-        if (!isInBounds(launcher, version)) {
+        if (!isInBounds(requirements, version)) {
             traceSearch([&] {
                 return "  rejected " + recordName(root, subkey) + ": " +
-                       rejection(launcher, version);
+                       rejection(requirements, version);
             });
             continue;
         }
-        if (readCandidate(launcher, host, root, subkey, view, candidate))
+        if (readCandidate(requirements, host, root, subkey, view, candidate))
             candidates.push_back(candidate);
     }
 }
 
-void sortCandidates(const Launcher& launcher, std::vector<RuntimeCandidate>& candidates) {
-    bool byFavor = launcher.kindFallback;
-    bool byServer = launcher.jvmType == JvmType::favorServer;
+void sortCandidates(const RuntimeRequirements& requirements,
+                    std::vector<RuntimeCandidate>& candidates) {
+    bool byFavor = requirements.kindFallback;
+    bool byServer = requirements.jvmType == JvmType::favorServer;
     std::stable_sort(candidates.begin(), candidates.end(),
                      [=](const RuntimeCandidate& a, const RuntimeCandidate& b) {
                          if (byFavor && a.favored != b.favored)
@@ -303,9 +306,9 @@ void sortCandidates(const Launcher& launcher, std::vector<RuntimeCandidate>& can
     });
 }
 
-const RuntimeCandidate& chooseCandidate(const Launcher& launcher,
+const RuntimeCandidate& chooseCandidate(const RuntimeRequirements& requirements,
                                         const std::vector<RuntimeCandidate>& candidates) {
-    for (const std::string& preferred : launcher.preferredVersions) {
+    for (const std::string& preferred : requirements.preferredVersions) {
         JavaVersion pattern;
         JavaVersion::parse(preferred, 0, pattern);
         for (const RuntimeCandidate& candidate : candidates)
@@ -321,12 +324,12 @@ const RuntimeCandidate& chooseCandidate(const Launcher& launcher,
     return candidates.front();
 }
 
-bool searchRegistry(const Launcher& launcher, RuntimeHost& host, RegistryView view,
+bool searchRegistry(const RuntimeRequirements& requirements, RuntimeHost& host, RegistryView view,
                     std::string& home) {
     std::vector<RuntimeCandidate> candidates;
     auto collect = [&](const RegistryRoot& root) {
-        if (isRootSearched(launcher, root))
-            collectCandidates(launcher, host, root, view, candidates);
+        if (isRootSearched(requirements, root))
+            collectCandidates(requirements, host, root, view, candidates);
         else
             traceSearch([&] {
                 return rootLabel(root, view) + ": not searched, its kind or vendor is not admitted";
@@ -338,26 +341,26 @@ bool searchRegistry(const Launcher& launcher, RuntimeHost& host, RegistryView vi
         collect(root);
     if (candidates.empty())
         return false;
-    sortCandidates(launcher, candidates);
-    home = chooseCandidate(launcher, candidates).home;
+    sortCandidates(requirements, candidates);
+    home = chooseCandidate(requirements, candidates).home;
     return true;
 }
 
-bool searchInventory(const Launcher& launcher, RuntimeHost& host,
+bool searchInventory(const RuntimeRequirements& requirements, RuntimeHost& host,
                      const std::vector<std::string>& folders, std::string& home, bool& forPair) {
     std::vector<RuntimeCandidate> native, x86;
     scanRuntimeFolders(host, folders, [&](InstalledRuntime& runtime) {
         RuntimeCandidate& candidate = runtime.candidate;
         bool isX86 = runtime.view == RegistryView::x86;
-        if (isX86 && launcher.pairProduct.empty()) {
+        if (isX86 && !requirements.pairProductSet) {
             traceSearch([&] {
                 return "  rejected " + describe(candidate) +
                        ": a 32-bit x86 runtime, and no \"Pair Product\" is set to run it";
             });
             return;
         }
-        if (isAdmitted(launcher, candidate, "  ") &&
-            probeCandidate(launcher, host, probeTypeFor(launcher, candidate), candidate))
+        if (isAdmitted(requirements, candidate, "  ") &&
+            probeCandidate(requirements, host, probeTypeFor(requirements, candidate), candidate))
             (isX86 ? x86 : native).push_back(candidate);
     });
     // As in the registry: the 32-bit runtimes count only when no native one is admitted.
@@ -369,12 +372,13 @@ bool searchInventory(const Launcher& launcher, RuntimeHost& host,
         traceSearch([] {
             return std::string("no 64-bit runtime: the 32-bit x86 ones, for the \"Pair Product\"");
         });
-    sortCandidates(launcher, candidates);
-    home = chooseCandidate(launcher, candidates).home;
+    sortCandidates(requirements, candidates);
+    home = chooseCandidate(requirements, candidates).home;
     return true;
 }
 
-bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jvmPath) {
+bool searchJavaHome(const RuntimeRequirements& requirements, RuntimeHost& host,
+                    std::string& jvmPath) {
     jvmPath.clear();
     std::string value;
     if (!host.environmentVariable("JAVA_HOME", value) || value.empty()) {
@@ -399,9 +403,10 @@ bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jv
     candidate.vendor = inventoryVendor(release);
     candidate.home = isJdk ? jdkRuntimeHome(host, installation) : installation;
     bool hasServerVm = false;
-    std::string library = findVmLibrary(host, candidate.home, launcher.jvmType, hasServerVm);
+    std::string library = findVmLibrary(host, candidate.home, requirements.jvmType, hasServerVm);
     // Say every fault at once: a folder that is not a runtime at all is not "too old".
-    bool unknownVersionFails = !versionFault.empty() && !isInBounds(launcher, candidate.version);
+    bool unknownVersionFails =
+        !versionFault.empty() && !isInBounds(requirements, candidate.version);
     if (library.empty() || unknownVersionFails) {
         traceSearch([&] {
             std::string faults;
@@ -409,16 +414,16 @@ bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jv
                 faults = versionFault + (unknownVersionFails
                                              ? ", so its version is unknown and cannot meet the "
                                                "minimum " +
-                                                   toString(launcher.minVersion)
+                                                   toString(requirements.minVersion)
                                              : std::string());
             if (library.empty())
                 faults += std::string(faults.empty() ? "" : "; ") + "no VM library for JVM Type " +
-                          typeName(launcher.jvmType);
+                          typeName(requirements.jvmType);
             return "JAVA_HOME " + installation + ": " + faults;
         });
         return false;
     }
-    if (!isAdmitted(launcher, candidate, "JAVA_HOME: "))
+    if (!isAdmitted(requirements, candidate, "JAVA_HOME: "))
         return false;
     jvmPath = library;
     traceSearch([&] {
@@ -428,22 +433,26 @@ bool searchJavaHome(const Launcher& launcher, RuntimeHost& host, std::string& jv
     return true;
 }
 
-bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
+std::optional<RuntimeChoice> locateRuntime(const RuntimeRequirements& requirements,
+                                           RuntimeHost& host) {
     const char separator = host.layout().separator;
+    const JvmType type = requirements.jvmType;
+    RuntimeChoice choice;
+    std::string& jvmPath = choice.jvmPath;
     bool hasServerVm = false;
     // The configured folder is taken as it is: bounds, kind and vendor do not apply.
-    if (!launcher.jrePath.empty()) {
-        std::string home = withSeparator(launcher.jrePath, separator);
-        launcher.jvmPath = findVmLibrary(host, home, launcher.jvmType, hasServerVm);
+    if (!requirements.jrePath.empty()) {
+        std::string home = withSeparator(requirements.jrePath, separator);
+        jvmPath = findVmLibrary(host, home, type, hasServerVm);
         traceSearch([&] {
             return "JRE Path " + home +
-                   (launcher.jvmPath.empty()
-                        ? std::string(": no VM library for JVM Type ") + typeName(launcher.jvmType)
-                        : ": VM library " + launcher.jvmPath);
+                   (jvmPath.empty() ? std::string(": no VM library for JVM Type ") + typeName(type)
+                                    : ": VM library " + jvmPath);
         });
-        if (!launcher.jvmPath.empty()) {
-            checkVmArchitecture(launcher, host);
-            return true;
+        if (!jvmPath.empty()) {
+            choice.usePairedLauncher =
+                checkVmArchitecture(host, jvmPath, requirements.pairProductSet);
+            return choice;
         }
     } else {
         traceSearch([] { return std::string("JRE Path: not set"); });
@@ -451,15 +460,14 @@ bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
     // An empty home would probe relative names against whatever the current folder is.
     std::string home;
     if (findAdjacentRuntime(host, home) && !home.empty()) {
-        launcher.jvmPath = findVmLibrary(host, home, launcher.jvmType, hasServerVm);
+        jvmPath = findVmLibrary(host, home, type, hasServerVm);
         traceSearch([&] {
             return "beside the launcher: " + home +
-                   (launcher.jvmPath.empty()
-                        ? std::string(", no VM library for JVM Type ") + typeName(launcher.jvmType)
-                        : ", VM library " + launcher.jvmPath);
+                   (jvmPath.empty() ? std::string(", no VM library for JVM Type ") + typeName(type)
+                                    : ", VM library " + jvmPath);
         });
-        if (!launcher.jvmPath.empty())
-            return true;
+        if (!jvmPath.empty())
+            return choice;
     } else {
         traceSearch([] { return std::string("beside the launcher: no Java home"); });
     }
@@ -467,36 +475,35 @@ bool locateRuntime(Launcher& launcher, RuntimeHost& host) {
     bool found = false;
     if (host.runtimeFolders(folders)) {
         bool forPair = false;
-        found = searchInventory(launcher, host, folders, home, forPair);
+        found = searchInventory(requirements, host, folders, home, forPair);
         if (found && forPair)
-            launcher.usePairedLauncher = true;
+            choice.usePairedLauncher = true;
     } else {
-        found = searchRegistry(launcher, host, RegistryView::native, home);
-        if (!found && !launcher.pairProduct.empty()) {
-            found = searchRegistry(launcher, host, RegistryView::x86, home);
+        found = searchRegistry(requirements, host, RegistryView::native, home);
+        if (!found && requirements.pairProductSet) {
+            found = searchRegistry(requirements, host, RegistryView::x86, home);
             // Only the paired 32-bit launcher can load a runtime of that view.
             if (found)
-                launcher.usePairedLauncher = true;
+                choice.usePairedLauncher = true;
         }
     }
     if (found) {
-        launcher.jvmPath = findVmLibrary(host, home, launcher.jvmType, hasServerVm);
-        if (!launcher.jvmPath.empty())
-            return true;
+        jvmPath = findVmLibrary(host, home, type, hasServerVm);
+        if (!jvmPath.empty())
+            return choice;
     }
-    if (searchJavaHome(launcher, host, launcher.jvmPath)) {
+    if (searchJavaHome(requirements, host, jvmPath)) {
         // A 32-bit runtime named by JAVA_HOME is for the pair product, or for no one.
-        if (!host.isX86VmLibrary(launcher.jvmPath))
-            return true;
-        if (!launcher.pairProduct.empty()) {
-            launcher.usePairedLauncher = true;
-            return true;
+        if (!host.isX86VmLibrary(jvmPath))
+            return choice;
+        if (requirements.pairProductSet) {
+            choice.usePairedLauncher = true;
+            return choice;
         }
         traceSearch(
             [] { return std::string("JAVA_HOME: a 32-bit VM library without a pair product"); });
-        launcher.jvmPath.clear();
     }
     traceSearch([] { return std::string("no runtime found"); });
     // The caller asks the user (askForRuntime) when every source failed.
-    return false;
+    return std::nullopt;
 }

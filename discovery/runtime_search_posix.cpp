@@ -118,9 +118,10 @@ class InventoryRuntimeHost : public RuntimeHost {
 
 } // namespace
 
-bool locateRuntimeInFolders(Launcher& launcher, const std::vector<std::string>& folders) {
+std::optional<RuntimeChoice> locateRuntimeInFolders(const RuntimeRequirements& requirements,
+                                                    const std::vector<std::string>& folders) {
     InventoryRuntimeHost host(folders);
-    return locateRuntime(launcher, host);
+    return locateRuntime(requirements, host);
 }
 
 std::string vmLibraryInFolder(const std::string& folder, JvmType type) {
@@ -130,10 +131,12 @@ std::string vmLibraryInFolder(const std::string& folder, JvmType type) {
     return pick.vmLibraryPath();
 }
 
-bool locateRuntime(Launcher& launcher) {
+std::optional<RuntimeChoice> locateRuntime(const RuntimeRequirements& requirements) {
     std::string home;
     if (!readEnvironmentVariable("HOME", home))
         home.clear();
     InventoryRuntimeHost host(inventoryFolders(home));
-    return locateRuntime(launcher, host) || askForRuntime(launcher, host);
+    if (std::optional<RuntimeChoice> choice = locateRuntime(requirements, host))
+        return choice;
+    return askForRuntime(requirements, host);
 }

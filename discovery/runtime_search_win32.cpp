@@ -126,7 +126,9 @@ class RegistryRuntimeHost : public RuntimeHost {
 
 } // namespace
 
-bool locateRuntime(Launcher& launcher) {
+std::optional<RuntimeChoice> locateRuntime(const RuntimeRequirements& requirements) {
     RegistryRuntimeHost host;
-    return locateRuntime(launcher, host) || askForRuntime(launcher, host);
+    if (std::optional<RuntimeChoice> choice = locateRuntime(requirements, host))
+        return choice;
+    return askForRuntime(requirements, host);
 }

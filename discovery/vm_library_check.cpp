@@ -1,7 +1,6 @@
 #include "discovery/vm_library_check.h"
 
 #include "discovery/runtime_host.h"
-#include "launch/launcher.h"
 
 #include <cstdint>
 
@@ -21,23 +20,11 @@ uint32_t bigEndian(const unsigned char* bytes, size_t count) {
     return value;
 }
 
-template <typename IsX86> void decideVmArchitecture(Launcher& launcher, IsX86 isX86) {
-    launcher.usePairedLauncher = false;
-    // Without a pair product there is nothing else to start, so the file is not even read.
-    if (launcher.pairProduct.empty())
-        return;
-    launcher.usePairedLauncher = isX86(launcher.jvmPath);
-}
-
 } // namespace
 
-void checkVmArchitecture(Launcher& launcher) {
-    decideVmArchitecture(launcher, isX86VmLibrary);
-}
-
-void checkVmArchitecture(Launcher& launcher, RuntimeHost& host) {
-    decideVmArchitecture(launcher,
-                         [&host](const std::string& path) { return host.isX86VmLibrary(path); });
+bool checkVmArchitecture(RuntimeHost& host, const std::string& jvmPath, bool pairProductSet) {
+    // Without a pair product there is nothing else to start, so the file is not even read.
+    return pairProductSet && host.isX86VmLibrary(jvmPath);
 }
 
 bool isX86PeImage(const unsigned char* image, size_t size) {

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <string>
 
-class Launcher;
 class RuntimeHost;
 
 // True when a file or folder exists at exactly this path.
@@ -16,10 +15,9 @@ bool fileExists(const std::string& path);
 // Windows, ELF on POSIX). Any failure to read it gives false.
 bool isX86VmLibrary(const std::string& path);
 
-// Sets usePairedLauncher when a pair product is configured and jvmPath is a 32-bit x86
-// library; clears it otherwise. Without a pair product the library is not opened.
-void checkVmArchitecture(Launcher& launcher);
-void checkVmArchitecture(Launcher& launcher, RuntimeHost& host);
+// Whether the paired launcher runs jvmPath: true when a pair product is set and the library is
+// a 32-bit x86 image. Without a pair product the library is not opened.
+bool checkVmArchitecture(RuntimeHost& host, const std::string& jvmPath, bool pairProductSet);
 
 // The decisions on the first bytes of an image; size is how many bytes image holds.
 // PE: "MZ", the NT headers at the DOS header's offset, signature "PE\0\0", machine 0x014C.

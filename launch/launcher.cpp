@@ -88,10 +88,20 @@ bool Launcher::initialize() {
         return true;
     if (overrideWorkingDir)
         setWorkingFolder();
-    bool found = locateRuntime(*this);
+    std::optional<RuntimeChoice> choice = locateRuntime(read->runtime);
+    if (choice) {
+        jvmPath = choice->jvmPath;
+        usePairedLauncher = choice->usePairedLauncher;
+        // A pick for the paired launcher is remembered now: this process never loads it.
+        if (choice->remembersPickAtOnce())
+            writeBackJrePath({productName, productCode}, isService, pairProduct,
+                             choice->pickedRuntimeFolder);
+        else
+            pickedRuntimeFolder = choice->pickedRuntimeFolder;
+    }
     if (isTracing())
-        traceLine(found ? "VM library " + jvmPath : std::string("no VM library"));
-    return found;
+        traceLine(choice ? "VM library " + jvmPath : std::string("no VM library"));
+    return choice.has_value();
 }
 
 int Launcher::run() {
@@ -145,21 +155,8 @@ void Launcher::shutdown(int exitCode) {
 void Launcher::adoptSettings(const LaunchSettings& read) {
     productName = read.product.name;
     productCode = read.product.code;
-    const RuntimeRequirements& runtime = read.runtime;
-    minVersion = runtime.minVersion;
-    maxVersion = runtime.maxVersion;
-    preferredVersions = runtime.preferredVersions;
-    jrePath = runtime.jrePath;
-    jvmType = runtime.jvmType;
-    jdkWanted = runtime.jdkWanted;
-    jreWanted = runtime.jreWanted;
-    kindFallback = runtime.kindFallback;
-    jrockitRuntimeAdmitted = runtime.jrockitAdmitted;
-    sunRuntimeAdmitted = runtime.sunAdmitted;
-    ibmRuntimeAdmitted = runtime.ibmAdmitted;
-    jrockitRuntimeFavored = runtime.jrockitFavored;
-    sunRuntimeFavored = runtime.sunFavored;
-    ibmRuntimeFavored = runtime.ibmFavored;
+    ibmRuntimeAdmitted = read.runtime.ibmAdmitted;
+    ibmRuntimeFavored = read.runtime.ibmFavored;
     mainClassName = read.mainClassName;
     isService = read.isService;
     showExceptionDialog = read.showExceptionDialog;
@@ -180,7 +177,6 @@ bool Launcher::hasNoSplashArgument() const {
 void Launcher::releaseAll() {
     mainArguments.clear();
     vmOptions.clear();
-    preferredVersions.clear();
     splash.window.reset();
     classDataPublisher.reset();
 }

@@ -49,29 +49,17 @@ class Launcher {
     // Fields, in the order the launcher declares them. Strings are UTF-8.
     // The splash picture, its window and the error-box owner the splash thread sets.
     SplashState splash;
-    JvmType jvmType = JvmType::client;
     std::string jvmPath;
     JavaVM_* javaVM = nullptr;
     JNIEnv_* jniEnv = nullptr;
     std::string mainClassName;
-    JavaVersion minVersion;
-    JavaVersion maxVersion;
     std::vector<std::string> mainArguments;
     bool isService = false;
-    bool jdkWanted = false;
-    bool jreWanted = false;
-    bool kindFallback = true;
-    bool jrockitRuntimeAdmitted = false;
-    bool sunRuntimeAdmitted = true;
     bool ibmRuntimeAdmitted = false;
-    bool jrockitRuntimeFavored = false;
-    bool sunRuntimeFavored = true;
     bool ibmRuntimeFavored = false;
     std::string productName;
     std::string productCode;
     std::vector<std::string> vmOptions; // narrow option text handed to the VM
-    std::vector<std::string> preferredVersions;
-    std::string jrePath;
     // The folder picked in the missing-runtime dialog: remembered as "JRE Path" only once its
     // VM library has loaded.
     std::string pickedRuntimeFolder;

@@ -31,6 +31,8 @@ struct RuntimeRequirements {
     bool jrockitFavored = false;
     bool sunFavored = true;
     bool ibmFavored = false;
+    // A "Pair Product" is set: 32-bit x86 runtimes are admitted, for it to run.
+    bool pairProductSet = false;
 };
 
 struct LaunchSettings {

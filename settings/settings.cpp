@@ -143,6 +143,7 @@ std::optional<LaunchSettings> loadSettings(const SettingsContext& context) {
     read.systemPath = runtimeValue(Key::systemPath);
     read.libraryPath = runtimeValue(Key::libraryPath);
     read.pairProduct = applicationValue(Key::pairProduct);
+    runtime.pairProductSet = !read.pairProduct.empty();
     read.pairReturnCode = isYesInAnyCase(applicationValue(Key::pairReturnCode));
     return read;
 }

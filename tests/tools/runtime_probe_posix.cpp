@@ -37,9 +37,11 @@ int main(int argc, char** argv) {
     if (launcher.overrideWorkingDir)
         setWorkingFolder();
     const char* folders = std::getenv("RUNTIME_PROBE_FOLDERS");
-    bool found =
-        folders ? locateRuntimeInFolders(launcher, splitFolders(folders)) : locateRuntime(launcher);
-    std::printf("found=%d\njvmPath=%s\nusePairedLauncher=%d\n", found ? 1 : 0,
-                launcher.jvmPath.c_str(), launcher.usePairedLauncher ? 1 : 0);
-    return found ? 0 : 1;
+    std::optional<RuntimeChoice> choice =
+        folders ? locateRuntimeInFolders(read->runtime, splitFolders(folders))
+                : locateRuntime(read->runtime);
+    RuntimeChoice found = choice.value_or(RuntimeChoice());
+    std::printf("found=%d\njvmPath=%s\nusePairedLauncher=%d\n", choice ? 1 : 0,
+                found.jvmPath.c_str(), found.usePairedLauncher ? 1 : 0);
+    return choice ? 0 : 1;
 }

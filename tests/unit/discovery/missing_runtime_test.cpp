@@ -62,4 +62,49 @@ TEST(RuntimeFolderPick, OkFollowsTheLastPickedFolder) {
     }
 }
 
+// The picked folder is kept for "JRE Path"; with a pair product set, an x86 library goes to the
+// paired launcher and is remembered at once, anything else only once it has loaded.
+TEST(AdoptPickedRuntime, TheLibrarysArchitectureDecidesWhoRunsItAndWhenItIsRemembered) {
+    const std::string x86Home = "C:\\Jre32\\";
+    const std::string x86Library = x86Home + "bin\\client\\jvm.dll";
+    const std::string nativeLibrary = std::string(javaHome) + "bin\\client\\jvm.dll";
+    FakeRuntimeHost host;
+    host.addHome(javaHome, {"client"});
+    host.addHome(x86Home, {"client"});
+    host.x86Libraries.insert(x86Library);
+    struct Case {
+        const char* folder;
+        bool pairProductSet;
+        const std::string& library;
+        bool paired;
+        size_t librariesOpened;
+    };
+    const Case cases[] = {
+        {x86Home.c_str(), true, x86Library, true, 1},
+        {x86Home.c_str(), false, x86Library, false, 0},
+        {javaHome, true, nativeLibrary, false, 1},
+        {javaHome, false, nativeLibrary, false, 0},
+    };
+    for (const Case& c : cases) {
+        host.openedLibraries.clear();
+        RuntimeFolderPick pick(host, JvmType::client);
+        pick.pick(c.folder);
+        ASSERT_TRUE(pick.accepted()) << c.folder;
+        RuntimeChoice choice = adoptPickedRuntime(host, pick, c.pairProductSet);
+        EXPECT_EQ(choice.jvmPath, c.library) << c.folder << " " << c.pairProductSet;
+        EXPECT_EQ(choice.pickedRuntimeFolder, c.folder) << c.folder << " " << c.pairProductSet;
+        EXPECT_EQ(choice.usePairedLauncher, c.paired) << c.folder << " " << c.pairProductSet;
+        EXPECT_EQ(choice.remembersPickAtOnce(), c.paired) << c.folder << " " << c.pairProductSet;
+        EXPECT_EQ(host.openedLibraries.size(), c.librariesOpened) << c.folder;
+    }
+}
+
+// A runtime the search found is no pick: nothing to remember, even for the paired launcher.
+TEST(RuntimeChoice, OnlyAPickIsRememberedAtOnce) {
+    RuntimeChoice found;
+    found.jvmPath = "C:\\Jre32\\bin\\client\\jvm.dll";
+    found.usePairedLauncher = true;
+    EXPECT_FALSE(found.remembersPickAtOnce());
+}
+
 } // namespace

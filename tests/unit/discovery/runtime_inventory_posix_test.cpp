@@ -2,7 +2,6 @@
 
 #include "discovery/runtime_search.h"
 #include "discovery/vm_library_check.h"
-#include "launch/launcher.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +21,8 @@ class FakeRuntimes : public testing::Test {
         char pattern[] = "/tmp/runtime-inventory-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         root = pattern;
-        launcher.jdkWanted = launcher.jreWanted = true;
-        launcher.maxVersion = JavaVersion::highest();
+        requirements.jdkWanted = requirements.jreWanted = true;
+        requirements.maxVersion = JavaVersion::highest();
     }
     void TearDown() override { std::filesystem::remove_all(root); }
 
@@ -45,8 +44,16 @@ class FakeRuntimes : public testing::Test {
             write(name + "/bin/javac");
     }
 
+    // The search over the folders; a default choice when it found nothing.
+    bool locateInFolders(const std::vector<std::string>& folders) {
+        std::optional<RuntimeChoice> found = locateRuntimeInFolders(requirements, folders);
+        choice = found.value_or(RuntimeChoice());
+        return found.has_value();
+    }
+
     std::string root;
-    Launcher launcher;
+    RuntimeRequirements requirements;
+    RuntimeChoice choice;
 };
 
 TEST_F(FakeRuntimes, TheNewestAdmittedRuntimeWins) {
@@ -55,37 +62,37 @@ TEST_F(FakeRuntimes, TheNewestAdmittedRuntimeWins) {
     runtime("ibm-21", "JAVA_VERSION=\"21\"\nIMPLEMENTOR=\"IBM Corporation\"\n", {"server"});
     write("not-a-runtime/lib/server/libjvm.so");
     write("loose-file");
-    ASSERT_TRUE(locateRuntimeInFolders(launcher, {"/nonexistent", root}));
-    EXPECT_EQ(launcher.jvmPath, root + "/jdk-17/lib/server/libjvm.so");
+    ASSERT_TRUE(locateInFolders({"/nonexistent", root}));
+    EXPECT_EQ(choice.jvmPath, root + "/jdk-17/lib/server/libjvm.so");
 
-    JavaVersion::parse("11", 65535, launcher.maxVersion);
-    ASSERT_TRUE(locateRuntimeInFolders(launcher, {root + "/"}));
-    EXPECT_EQ(launcher.jvmPath, root + "/jre-11/lib/client/libjvm.so");
+    JavaVersion::parse("11", 65535, requirements.maxVersion);
+    ASSERT_TRUE(locateInFolders({root + "/"}));
+    EXPECT_EQ(choice.jvmPath, root + "/jre-11/lib/client/libjvm.so");
 
     // only_JDK with "VM Provider" ibm: the IBM runtime without a compiler is a JRE.
-    launcher.jdkWanted = true;
-    launcher.jreWanted = launcher.kindFallback = false;
-    launcher.maxVersion = JavaVersion::highest();
-    launcher.sunRuntimeAdmitted = launcher.sunRuntimeFavored = false;
-    launcher.ibmRuntimeAdmitted = launcher.ibmRuntimeFavored = true;
-    EXPECT_FALSE(locateRuntimeInFolders(launcher, {root}));
-    launcher.kindFallback = true;
-    ASSERT_TRUE(locateRuntimeInFolders(launcher, {root}));
-    EXPECT_EQ(launcher.jvmPath, root + "/ibm-21/lib/server/libjvm.so");
+    requirements.jdkWanted = true;
+    requirements.jreWanted = requirements.kindFallback = false;
+    requirements.maxVersion = JavaVersion::highest();
+    requirements.sunAdmitted = requirements.sunFavored = false;
+    requirements.ibmAdmitted = requirements.ibmFavored = true;
+    EXPECT_FALSE(locateInFolders({root}));
+    requirements.kindFallback = true;
+    ASSERT_TRUE(locateInFolders({root}));
+    EXPECT_EQ(choice.jvmPath, root + "/ibm-21/lib/server/libjvm.so");
     // An OpenJ9 JDK is a JDK whatever its vendor.
     runtime("openj9-jdk-11", "JAVA_VERSION=\"11\"\nJVM_VARIANT=\"Openj9\"\n", {"server"}, true);
-    launcher.kindFallback = false;
-    ASSERT_TRUE(locateRuntimeInFolders(launcher, {root}));
-    EXPECT_EQ(launcher.jvmPath, root + "/openj9-jdk-11/lib/server/libjvm.so");
+    requirements.kindFallback = false;
+    ASSERT_TRUE(locateInFolders({root}));
+    EXPECT_EQ(choice.jvmPath, root + "/openj9-jdk-11/lib/server/libjvm.so");
 }
 
 TEST_F(FakeRuntimes, A32BitRuntimeIsOnlyForThePairProduct) {
     runtime("jre-8-i386", "JAVA_VERSION=\"1.8.0_402\"\nOS_ARCH=\"i386\"\n", {"client"});
-    EXPECT_FALSE(locateRuntimeInFolders(launcher, {root}));
-    launcher.pairProduct = "/opt/app/tool32";
-    ASSERT_TRUE(locateRuntimeInFolders(launcher, {root}));
-    EXPECT_EQ(launcher.jvmPath, root + "/jre-8-i386/lib/client/libjvm.so");
-    EXPECT_TRUE(launcher.usePairedLauncher);
+    EXPECT_FALSE(locateInFolders({root}));
+    requirements.pairProductSet = true;
+    ASSERT_TRUE(locateInFolders({root}));
+    EXPECT_EQ(choice.jvmPath, root + "/jre-8-i386/lib/client/libjvm.so");
+    EXPECT_TRUE(choice.usePairedLauncher);
 }
 
 TEST_F(FakeRuntimes, ReadsTheElfHeaderOfALibrary) {
@@ -109,12 +116,13 @@ TEST_F(FakeRuntimes, ReadsTheElfHeaderOfALibrary) {
 }
 
 TEST(StandardInventory, FindsThisMachinesOpenJdk17) {
-    Launcher launcher;
-    launcher.jdkWanted = launcher.jreWanted = true;
-    JavaVersion::parse("17", 0, launcher.minVersion);
-    JavaVersion::parse("17", 65535, launcher.maxVersion);
-    ASSERT_TRUE(locateRuntime(launcher));
-    char* found = realpath(launcher.jvmPath.c_str(), nullptr);
+    RuntimeRequirements requirements;
+    requirements.jdkWanted = requirements.jreWanted = true;
+    JavaVersion::parse("17", 0, requirements.minVersion);
+    JavaVersion::parse("17", 65535, requirements.maxVersion);
+    std::optional<RuntimeChoice> choice = locateRuntime(requirements);
+    ASSERT_TRUE(choice);
+    char* found = realpath(choice->jvmPath.c_str(), nullptr);
     ASSERT_NE(found, nullptr);
     EXPECT_STREQ(found, "/usr/lib/jvm/java-17-openjdk-amd64/lib/server/libjvm.so");
     std::free(found);

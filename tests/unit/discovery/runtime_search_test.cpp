@@ -1,6 +1,5 @@
 #include "discovery/runtime_search.h"
 
-#include "launch/launcher.h"
 #include "unit/discovery/fake_runtime_host.h"
 
 #include <gtest/gtest.h>
@@ -12,27 +11,27 @@ JavaVersion v(int32_t a, int32_t b, int32_t c, int32_t d) {
 }
 
 // The "JVM Source" flags: jdkWanted, jreWanted, kindFallback.
-void setKind(Launcher& launcher, bool jdk, bool jre, bool fallback) {
-    launcher.jdkWanted = jdk;
-    launcher.jreWanted = jre;
-    launcher.kindFallback = fallback;
+void setKind(RuntimeRequirements& requirements, bool jdk, bool jre, bool fallback) {
+    requirements.jdkWanted = jdk;
+    requirements.jreWanted = jre;
+    requirements.kindFallback = fallback;
 }
 
 // The "VM Provider" flags, admitted and favored per vendor: sun, jrockit, ibm.
-void setVendors(Launcher& launcher, const bool (&flags)[6]) {
-    launcher.sunRuntimeAdmitted = flags[0];
-    launcher.sunRuntimeFavored = flags[1];
-    launcher.jrockitRuntimeAdmitted = flags[2];
-    launcher.jrockitRuntimeFavored = flags[3];
-    launcher.ibmRuntimeAdmitted = flags[4];
-    launcher.ibmRuntimeFavored = flags[5];
+void setVendors(RuntimeRequirements& requirements, const bool (&flags)[6]) {
+    requirements.sunAdmitted = flags[0];
+    requirements.sunFavored = flags[1];
+    requirements.jrockitAdmitted = flags[2];
+    requirements.jrockitFavored = flags[3];
+    requirements.ibmAdmitted = flags[4];
+    requirements.ibmFavored = flags[5];
 }
 
 // Settings as a file without "JVM Source", "VM Provider" and bounds leaves them.
-void setDefaults(Launcher& launcher) {
-    setKind(launcher, true, true, true);
-    launcher.minVersion = JavaVersion::lowest();
-    launcher.maxVersion = JavaVersion::highest();
+void setDefaults(RuntimeRequirements& requirements) {
+    setKind(requirements, true, true, true);
+    requirements.minVersion = JavaVersion::lowest();
+    requirements.maxVersion = JavaVersion::highest();
 }
 
 TEST(FindVmLibrary, ProbesFlavoursInTheOrderOfTheType) {
@@ -123,14 +122,14 @@ TEST(RegistryRoots, SearchedAndFavoredFollowTheKindAndVendorSettings) {
         {"favor_ibm, only_JRE", false, true, false, favorIbm, "235", "5"},
     };
     for (const Case& c : cases) {
-        Launcher launcher;
-        setKind(launcher, c.jdk, c.jre, c.fallback);
-        setVendors(launcher, c.vendors);
+        RuntimeRequirements requirements;
+        setKind(requirements, c.jdk, c.jre, c.fallback);
+        setVendors(requirements, c.vendors);
         std::string searched, favored;
         for (int order = 1; order <= 5; ++order) {
-            if (isRootSearched(launcher, root(order)))
+            if (isRootSearched(requirements, root(order)))
                 searched += std::to_string(order);
-            if (isRootFavored(launcher, root(order)))
+            if (isRootFavored(requirements, root(order)))
                 favored += std::to_string(order);
         }
         EXPECT_EQ(searched, c.searched) << c.name;
@@ -139,10 +138,10 @@ TEST(RegistryRoots, SearchedAndFavoredFollowTheKindAndVendorSettings) {
 }
 
 TEST(CollectCandidates, AdmitsRecordsWithinTheBoundsThatHoldALibrary) {
-    Launcher launcher;
-    setDefaults(launcher);
-    JavaVersion::parse("1.6.0_20", 0, launcher.minVersion);
-    JavaVersion::parse("1.8", 65535, launcher.maxVersion);
+    RuntimeRequirements requirements;
+    setDefaults(requirements);
+    JavaVersion::parse("1.6.0_20", 0, requirements.minVersion);
+    JavaVersion::parse("1.8", 65535, requirements.maxVersion);
     FakeRuntimeHost host;
     host.addHome("C:\\J6\\", {"client"});
     host.addHome("C:\\J6u20\\", {"client"});
@@ -159,8 +158,8 @@ TEST(CollectCandidates, AdmitsRecordsWithinTheBoundsThatHoldALibrary) {
     host.addRecord(root(1), "1.8.0_101", "C:\\J8\\");       // JDK without jre\ folder: at home
 
     std::vector<RuntimeCandidate> candidates;
-    collectCandidates(launcher, host, root(2), RegistryView::native, candidates);
-    collectCandidates(launcher, host, root(1), RegistryView::native, candidates);
+    collectCandidates(requirements, host, root(2), RegistryView::native, candidates);
+    collectCandidates(requirements, host, root(1), RegistryView::native, candidates);
     ASSERT_EQ(candidates.size(), 4u);
     EXPECT_EQ(candidates[0].version, v(1, 6, 0, 20));
     EXPECT_EQ(candidates[0].home, "C:\\J6u20\\");
@@ -172,24 +171,27 @@ TEST(CollectCandidates, AdmitsRecordsWithinTheBoundsThatHoldALibrary) {
 }
 
 TEST(ReadCandidate, TheJavaSoftJreRootProbesFavorServerAsClient) {
-    Launcher launcher;
-    setDefaults(launcher);
-    launcher.jvmType = JvmType::favorServer;
+    RuntimeRequirements requirements;
+    setDefaults(requirements);
+    requirements.jvmType = JvmType::favorServer;
     FakeRuntimeHost host;
     host.addHome("C:\\Jdk\\jre\\", {"client", "server"});
     host.addRecord(root(1), "1.8", "C:\\Jdk\\");
     host.addRecord(root(2), "1.8", "C:\\Jdk\\jre\\");
 
     RuntimeCandidate throughJdk, throughJre;
-    ASSERT_TRUE(readCandidate(launcher, host, root(1), "1.8", RegistryView::native, throughJdk));
-    ASSERT_TRUE(readCandidate(launcher, host, root(2), "1.8", RegistryView::native, throughJre));
+    ASSERT_TRUE(
+        readCandidate(requirements, host, root(1), "1.8", RegistryView::native, throughJdk));
+    ASSERT_TRUE(
+        readCandidate(requirements, host, root(2), "1.8", RegistryView::native, throughJre));
     EXPECT_TRUE(throughJdk.hasServerVm);
     EXPECT_FALSE(throughJre.hasServerVm);
 
     // The final probe takes the server library either way.
     host.registry.erase({root(1).key, RegistryView::native});
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\Jdk\\jre\\bin\\server\\jvm.dll");
+    std::optional<RuntimeChoice> choice = locateRuntime(requirements, host);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->jvmPath, "C:\\Jdk\\jre\\bin\\server\\jvm.dll");
 }
 
 RuntimeCandidate candidate(const char* version, const char* home, bool server, bool favored) {
@@ -225,11 +227,11 @@ TEST(SortCandidates, OrdersByFavorThenServerThenVersionAndKeepsTies) {
         {false, JvmType::favorServer, "bcdea"},
     };
     for (const Case& c : cases) {
-        Launcher launcher;
-        launcher.kindFallback = c.fallback;
-        launcher.jvmType = c.type;
+        RuntimeRequirements requirements;
+        requirements.kindFallback = c.fallback;
+        requirements.jvmType = c.type;
         std::vector<RuntimeCandidate> sorted = collected;
-        sortCandidates(launcher, sorted);
+        sortCandidates(requirements, sorted);
         EXPECT_EQ(homes(sorted), c.order) << c.fallback << static_cast<int>(c.type);
     }
 }
@@ -251,72 +253,80 @@ TEST(ChooseCandidate, TriesPreferredVersionsInTheirOrder) {
         {{"none"}, "a"},    // no digits: the pattern 0.0.0.0 matches every runtime
     };
     for (const Case& c : cases) {
-        Launcher launcher;
-        launcher.preferredVersions = c.preferred;
-        EXPECT_EQ(chooseCandidate(launcher, sorted).home, c.chosen) << c.preferred.size();
+        RuntimeRequirements requirements;
+        requirements.preferredVersions = c.preferred;
+        EXPECT_EQ(chooseCandidate(requirements, sorted).home, c.chosen) << c.preferred.size();
     }
 }
 
 class LocateRuntime : public testing::Test {
   protected:
     void SetUp() override {
-        setDefaults(launcher);
+        setDefaults(requirements);
         host.addHome("C:\\Reg8\\", {"client"});
         host.addRecord(root(2), "1.8.0_202", "C:\\Reg8\\");
     }
 
-    Launcher launcher;
+    // The search's answer; a default choice when it found nothing.
+    bool locate() {
+        std::optional<RuntimeChoice> found = locateRuntime(requirements, host);
+        choice = found.value_or(RuntimeChoice());
+        return found.has_value();
+    }
+
+    RuntimeRequirements requirements;
     FakeRuntimeHost host;
+    RuntimeChoice choice;
 };
 
 TEST_F(LocateRuntime, JrePathComesFirstWhateverTheBounds) {
     host.addHome("C:\\Java\\jre7\\", {"client"});
-    launcher.jrePath = "C:\\Java\\jre7";
-    JavaVersion::parse("1.8", 0, launcher.minVersion);
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\Java\\jre7\\bin\\client\\jvm.dll");
+    requirements.jrePath = "C:\\Java\\jre7";
+    JavaVersion::parse("1.8", 0, requirements.minVersion);
+    ASSERT_TRUE(locate());
+    EXPECT_EQ(choice.jvmPath, "C:\\Java\\jre7\\bin\\client\\jvm.dll");
 
-    launcher.jrePath = "C:\\Java\\jre7\\";
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\Java\\jre7\\bin\\client\\jvm.dll");
+    requirements.jrePath = "C:\\Java\\jre7\\";
+    ASSERT_TRUE(locate());
+    EXPECT_EQ(choice.jvmPath, "C:\\Java\\jre7\\bin\\client\\jvm.dll");
 }
 
 TEST_F(LocateRuntime, FallsThroughSourcesWithoutALibrary) {
-    launcher.jrePath = "C:\\Empty";
+    requirements.jrePath = "C:\\Empty";
     host.files.insert("C:\\App\\bin\\java.dll"); // a home beside the launcher, but no VM
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\Reg8\\bin\\client\\jvm.dll");
-    EXPECT_FALSE(launcher.usePairedLauncher);
+    ASSERT_TRUE(locate());
+    EXPECT_EQ(choice.jvmPath, "C:\\Reg8\\bin\\client\\jvm.dll");
+    EXPECT_FALSE(choice.usePairedLauncher);
 }
 
 TEST_F(LocateRuntime, TheRuntimeBesideTheLauncherComesBeforeTheRegistry) {
     host.addHome("C:\\App\\jre64\\", {"server"});
     host.x86Libraries.insert("C:\\App\\jre64\\bin\\server\\jvm.dll");
-    launcher.pairProduct = "C:\\App\\tool32.exe";
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\App\\jre64\\bin\\server\\jvm.dll");
+    requirements.pairProductSet = true;
+    ASSERT_TRUE(locate());
+    EXPECT_EQ(choice.jvmPath, "C:\\App\\jre64\\bin\\server\\jvm.dll");
     // Its image kind is never looked at.
-    EXPECT_FALSE(launcher.usePairedLauncher);
+    EXPECT_FALSE(choice.usePairedLauncher);
     EXPECT_TRUE(host.openedLibraries.empty());
 }
 
 TEST_F(LocateRuntime, AnEmptyAdjacentHomeIsNotProbedAgainstTheCurrentFolder) {
     host.registry.clear();
     host.files.insert("bin\\client\\jvm.dll");
-    EXPECT_FALSE(locateRuntime(launcher, host));
+    EXPECT_FALSE(locate());
 }
 
 TEST_F(LocateRuntime, AJrePathLibraryIsCheckedOnlyWithAPairProduct) {
     host.addHome("C:\\Jre32\\", {"client"});
     host.x86Libraries.insert("C:\\Jre32\\bin\\client\\jvm.dll");
-    launcher.jrePath = "C:\\Jre32\\";
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_FALSE(launcher.usePairedLauncher);
+    requirements.jrePath = "C:\\Jre32\\";
+    ASSERT_TRUE(locate());
+    EXPECT_FALSE(choice.usePairedLauncher);
     EXPECT_TRUE(host.openedLibraries.empty());
 
-    launcher.pairProduct = "C:\\App\\tool32.exe";
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_TRUE(launcher.usePairedLauncher);
+    requirements.pairProductSet = true;
+    ASSERT_TRUE(locate());
+    EXPECT_TRUE(choice.usePairedLauncher);
     EXPECT_EQ(host.openedLibraries, std::vector<std::string>{"C:\\Jre32\\bin\\client\\jvm.dll"});
 }
 
@@ -324,23 +334,23 @@ TEST_F(LocateRuntime, TheX86ViewIsReadOnlyWithAPairProductAndMeansThePairedLaunc
     host.registry.clear();
     host.addHome("C:\\X86\\", {"client"});
     host.addRecord(root(2), "1.8", "C:\\X86\\", RegistryView::x86);
-    EXPECT_FALSE(locateRuntime(launcher, host));
+    EXPECT_FALSE(locate());
     EXPECT_EQ(host.enumeratedViews, std::set<RegistryView>{RegistryView::native});
 
-    launcher.pairProduct = "C:\\App\\tool32.exe";
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\X86\\bin\\client\\jvm.dll");
-    EXPECT_TRUE(launcher.usePairedLauncher);
+    requirements.pairProductSet = true;
+    ASSERT_TRUE(locate());
+    EXPECT_EQ(choice.jvmPath, "C:\\X86\\bin\\client\\jvm.dll");
+    EXPECT_TRUE(choice.usePairedLauncher);
     EXPECT_TRUE(host.openedLibraries.empty());
 }
 
 TEST_F(LocateRuntime, TheNativeViewWinsOverTheX86View) {
     host.addHome("C:\\X86\\", {"client"});
     host.addRecord(root(2), "11", "C:\\X86\\", RegistryView::x86);
-    launcher.pairProduct = "C:\\App\\tool32.exe";
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\Reg8\\bin\\client\\jvm.dll");
-    EXPECT_FALSE(launcher.usePairedLauncher);
+    requirements.pairProductSet = true;
+    ASSERT_TRUE(locate());
+    EXPECT_EQ(choice.jvmPath, "C:\\Reg8\\bin\\client\\jvm.dll");
+    EXPECT_FALSE(choice.usePairedLauncher);
     EXPECT_EQ(host.enumeratedViews, std::set<RegistryView>{RegistryView::native});
 }
 
@@ -349,22 +359,22 @@ TEST_F(LocateRuntime, DefaultSettingsTakeTheNewestOfBothJavaSoftRoots) {
     host.addRecord(root(1), "11.0.2", "C:\\Jdk11\\");
     host.addHome("C:\\Ibm\\", {"client"});
     host.addRecord(root(5), "17", "C:\\Ibm\\");
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\Jdk11\\jre\\bin\\server\\jvm.dll");
+    ASSERT_TRUE(locate());
+    EXPECT_EQ(choice.jvmPath, "C:\\Jdk11\\jre\\bin\\server\\jvm.dll");
 
-    setKind(launcher, false, true, true); // favor_JRE: the older JRE wins
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\Reg8\\bin\\client\\jvm.dll");
+    setKind(requirements, false, true, true); // favor_JRE: the older JRE wins
+    ASSERT_TRUE(locate());
+    EXPECT_EQ(choice.jvmPath, "C:\\Reg8\\bin\\client\\jvm.dll");
 }
 
 TEST_F(LocateRuntime, TwoSubkeysWithOneHomeAreTwoCandidates) {
     host.addRecord(root(2), "1.8", "C:\\Reg8\\");
-    launcher.preferredVersions = {"1.8.0_202"};
-    ASSERT_TRUE(locateRuntime(launcher, host));
-    EXPECT_EQ(launcher.jvmPath, "C:\\Reg8\\bin\\client\\jvm.dll");
+    requirements.preferredVersions = {"1.8.0_202"};
+    ASSERT_TRUE(locate());
+    EXPECT_EQ(choice.jvmPath, "C:\\Reg8\\bin\\client\\jvm.dll");
     std::vector<RuntimeCandidate> candidates;
-    collectCandidates(launcher, host, root(2), RegistryView::native, candidates);
-    sortCandidates(launcher, candidates);
+    collectCandidates(requirements, host, root(2), RegistryView::native, candidates);
+    sortCandidates(requirements, candidates);
     ASSERT_EQ(candidates.size(), 2u);
     EXPECT_EQ(candidates[0].version, v(1, 8, 0, 202));
     EXPECT_EQ(candidates[1].version, v(1, 8, 0, 0));

@@ -1,6 +1,5 @@
 #include "discovery/runtime_search.h"
 
-#include "launch/launcher.h"
 #include "unit/discovery/fake_runtime_host.h"
 
 #include <gtest/gtest.h>
@@ -11,18 +10,19 @@ namespace {
 
 // A machine with one runtime at C:\R\: its libraries, and a release file when version is set.
 struct Machine {
-    Launcher launcher;
+    RuntimeRequirements requirements;
     FakeRuntimeHost host;
+    RuntimeChoice choice;
 
     Machine() {
-        launcher.jdkWanted = launcher.jreWanted = true;
-        launcher.maxVersion = JavaVersion::highest();
+        requirements.jdkWanted = requirements.jreWanted = true;
+        requirements.maxVersion = JavaVersion::highest();
     }
     void admitEveryVendor() {
-        launcher.sunRuntimeFavored = launcher.jrockitRuntimeFavored = false;
-        launcher.ibmRuntimeFavored = false;
-        launcher.sunRuntimeAdmitted = launcher.jrockitRuntimeAdmitted = true;
-        launcher.ibmRuntimeAdmitted = true;
+        requirements.sunFavored = requirements.jrockitFavored = false;
+        requirements.ibmFavored = false;
+        requirements.sunAdmitted = requirements.jrockitAdmitted = true;
+        requirements.ibmAdmitted = true;
     }
     void addRuntime(const std::string& home, const char* version, bool jdk = false) {
         host.addHome(home, {"server"});
@@ -32,8 +32,9 @@ struct Machine {
             host.files.insert(home + "bin\\javac.exe");
     }
     std::string found() {
-        launcher.jvmPath.clear();
-        return locateRuntime(launcher, host) ? launcher.jvmPath : std::string("none");
+        std::optional<RuntimeChoice> located = locateRuntime(requirements, host);
+        choice = located.value_or(RuntimeChoice());
+        return located ? choice.jvmPath : std::string("none");
     }
 };
 
@@ -56,7 +57,8 @@ TEST(CurrentRegistryRoots, EachGivesItsKindVendorAndTheReleaseFilesVersion) {
         machine.addRuntime("C:\\R\\", "17.0.9"); // the subkey says 17, the release file decides
         machine.host.addRecord(root, "17", "C:\\R");
         std::vector<RuntimeCandidate> candidates;
-        collectCandidates(machine.launcher, machine.host, root, RegistryView::native, candidates);
+        collectCandidates(machine.requirements, machine.host, root, RegistryView::native,
+                          candidates);
         ASSERT_EQ(candidates.size(), 1u) << root.key << root.record;
         EXPECT_EQ(candidates[0].home, "C:\\R\\") << root.key;
         EXPECT_EQ(candidates[0].version, (JavaVersion{{17, 0, 9, 0}})) << root.key;
@@ -74,9 +76,9 @@ TEST(CurrentRegistryRoots, ZuluRecordsAreNamedByProductAndTakeTheirKindFromTheHo
     machine.host.addRecord(zulu, "zulu-17-jre", "C:\\Zulu17\\");
     machine.host.addRecord(zulu, "zulu-8", ""); // no InstallationPath
     EXPECT_EQ(machine.found(), "C:\\Zulu21\\bin\\server\\jvm.dll");
-    machine.launcher.kindFallback = machine.launcher.jdkWanted = false; // only_JRE
+    machine.requirements.kindFallback = machine.requirements.jdkWanted = false; // only_JRE
     EXPECT_EQ(machine.found(), "C:\\Zulu17\\bin\\server\\jvm.dll");
-    machine.launcher.maxVersion = maximumVersionSetting("17.0.1");
+    machine.requirements.maxVersion = maximumVersionSetting("17.0.1");
     EXPECT_EQ(machine.found(), "none");
 }
 
@@ -113,25 +115,25 @@ TEST(JavaHome, IsTheLastSourceAndPassesTheSameFilter) {
         // A registry runtime outside the bounds shows that JAVA_HOME comes after it.
         machine.addRuntime("C:\\Reg\\", nullptr);
         machine.host.addRecord(registryRoots[1], "1.5", "C:\\Reg\\");
-        machine.launcher.minVersion = JavaVersion{{1, 6, 0, 0}};
+        machine.requirements.minVersion = JavaVersion{{1, 6, 0, 0}};
         std::string settings = c.settings;
         if (settings == "max 11")
-            machine.launcher.maxVersion = maximumVersionSetting("11");
+            machine.requirements.maxVersion = maximumVersionSetting("11");
         if (settings == "min 11")
-            machine.launcher.minVersion = minimumVersionSetting("11");
+            machine.requirements.minVersion = minimumVersionSetting("11");
         if (settings == "only_JRE")
-            machine.launcher.kindFallback = machine.launcher.jdkWanted = false;
+            machine.requirements.kindFallback = machine.requirements.jdkWanted = false;
         if (settings == "ibm") {
-            machine.launcher.sunRuntimeAdmitted = machine.launcher.sunRuntimeFavored = false;
-            machine.launcher.ibmRuntimeAdmitted = true;
+            machine.requirements.sunAdmitted = machine.requirements.sunFavored = false;
+            machine.requirements.ibmAdmitted = true;
         }
         if (settings == "pair")
-            machine.launcher.pairProduct = "C:\\App\\tool32.exe";
+            machine.requirements.pairProductSet = true;
         if (c.javaHome)
             machine.host.environment["JAVA_HOME"] = c.javaHome;
         EXPECT_EQ(machine.found(), c.expected)
             << c.settings << " " << (c.javaHome ? c.javaHome : "");
-        EXPECT_EQ(machine.launcher.usePairedLauncher, settings == "pair") << c.settings;
+        EXPECT_EQ(machine.choice.usePairedLauncher, settings == "pair") << c.settings;
     }
 }
 

@@ -1,7 +1,6 @@
 #include "discovery/vm_library_check.h"
 
 #include "discovery/runtime_host.h"
-#include "launch/launcher.h"
 #include "unit/discovery/fake_runtime_host.h"
 
 #include <gtest/gtest.h>
@@ -76,21 +75,14 @@ TEST(IsX86ElfImage, NeedsA32BitIntel386Image) {
 }
 
 TEST(CheckVmArchitecture, DecidesOnlyWithAPairProduct) {
-    Launcher launcher;
     FakeRuntimeHost host;
     host.x86Libraries.insert("C:\\J\\bin\\client\\jvm.dll");
-    launcher.jvmPath = "C:\\J\\bin\\client\\jvm.dll";
-    launcher.usePairedLauncher = true;
-    checkVmArchitecture(launcher, host);
-    EXPECT_FALSE(launcher.usePairedLauncher);
+    const std::string x86Library = "C:\\J\\bin\\client\\jvm.dll";
+    EXPECT_FALSE(checkVmArchitecture(host, x86Library, false));
     EXPECT_TRUE(host.openedLibraries.empty());
 
-    launcher.pairProduct = "C:\\App\\tool32.exe";
-    checkVmArchitecture(launcher, host);
-    EXPECT_TRUE(launcher.usePairedLauncher);
-    launcher.jvmPath = "C:\\J64\\bin\\server\\jvm.dll";
-    checkVmArchitecture(launcher, host);
-    EXPECT_FALSE(launcher.usePairedLauncher);
+    EXPECT_TRUE(checkVmArchitecture(host, x86Library, true));
+    EXPECT_FALSE(checkVmArchitecture(host, "C:\\J64\\bin\\server\\jvm.dll", true));
 }
 
 } // namespace

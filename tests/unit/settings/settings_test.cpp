@@ -131,7 +131,10 @@ TEST_F(SettingsTest, EachKeyFollowsItsOwnRule) {
         {"Minimum Version=ANY", "",
          [](const LaunchSettings& l) { EXPECT_EQ(l.runtime.minVersion, JavaVersion::lowest()); }},
         {"", "",
-         [](const LaunchSettings& l) { EXPECT_EQ(l.runtime.maxVersion, JavaVersion::highest()); }},
+         [](const LaunchSettings& l) {
+             EXPECT_EQ(l.runtime.maxVersion, JavaVersion::highest());
+             EXPECT_FALSE(l.runtime.pairProductSet);
+         }},
         {"Preferred versions=1.8;;1.6;", "",
          [](const LaunchSettings& l) {
              EXPECT_EQ(l.runtime.preferredVersions, (std::vector<std::string>{"1.8", "", "1.6"}));
@@ -165,6 +168,7 @@ TEST_F(SettingsTest, EachKeyFollowsItsOwnRule) {
              EXPECT_EQ(l.systemPath, "%APP%\\bin");
              EXPECT_EQ(l.libraryPath, "lib");
              EXPECT_EQ(l.pairProduct, "..\\x86\\tool.exe");
+             EXPECT_TRUE(l.runtime.pairProductSet);
          }},
     };
     for (const auto& c : cases) {
