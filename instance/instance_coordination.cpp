@@ -33,7 +33,7 @@ void signalMainStarted(Launcher& launcher) {
     if (!launcher.isPrimaryInstance)
         return;
     bool detach = !(launcher.ibmRuntimeAdmitted || launcher.ibmRuntimeFavored);
-    launcher.instanceSession->mainStarted({launcher.javaVM, launcher.mainClassName, detach});
+    launcher.instanceSession->mainStarted({launcher.vmSession.vm, launcher.mainClassName, detach});
 }
 
 void shutDownInstanceCoordination(Launcher& launcher, int exitCode) {

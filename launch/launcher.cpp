@@ -106,19 +106,37 @@ int Launcher::run() {
     // Only the real command line can suppress the splash: "Cmd" items are added later.
     if (!hasNoSplashArgument() && !startSplash(*this))
         return exitCodeSuccess;
-    if (!loadVmLibrary(*this, jvmPath))
+    std::optional<VmEntryPoints> entryPoints = loadVmLibrary(jvmPath, splashWindowHandle);
+    if (!entryPoints)
         return exitCodeFailure;
     // Only a folder whose library loaded is remembered: a broken pick brings the dialog back
     // on the next start instead of failing every start from then on.
     if (!pickedRuntimeFolder.empty())
         writeBackJrePath({productName, productCode}, isService, pairProduct, pickedRuntimeFolder);
-    buildVmOptions(*this);
+    // Without the settings' options (message 209 shown) the start goes on, as it always did.
+    VmOptionsResult built = buildVmOptions(jvmPath, splashWindowHandle).value_or(VmOptionsResult());
+    vmOptions.insert(vmOptions.end(), built.options.begin(), built.options.end());
+    mainArguments.insert(mainArguments.end(), built.cmdArguments.begin(), built.cmdArguments.end());
+    classDataPublisher = std::move(built.classDataPublisher);
     if (isTracing()) {
         traceList("VM options", vmOptions);
         traceLine("main class " + mainClassName);
         traceList("arguments", mainArguments);
     }
-    if (runMainThread(*this, [this] { signalMainStarted(*this); }) == 0)
+    MainCall call;
+    call.entryPoints = *entryPoints;
+    call.vmOptions = vmOptions;
+    call.streams = built.streams;
+    call.mainClassName = mainClassName;
+    call.arguments = mainArguments;
+    call.showExceptionDialog = showExceptionDialog;
+    // These provider settings keep the process alive until the program calls System.exit.
+    call.parkAfterMain = ibmRuntimeAdmitted || ibmRuntimeFavored;
+    call.stackSize = built.mainStackSize;
+    call.mainStarted = [this] { signalMainStarted(*this); };
+    call.closeSplash = [this] { closeSplash(*this); };
+    call.errorOwner = &splashWindowHandle;
+    if (runMainThread(vmSession, call) == 0)
         return exitCodeSuccess;
     closeNativeSplash(*this);
     return exitCodeFailure;
@@ -126,7 +144,7 @@ int Launcher::run() {
 
 void Launcher::shutdown(int exitCode) {
     closeSplash(*this);
-    destroyVm(*this);
+    destroyVm(vmSession);
     if (classDataPublisher) {
         classDataPublisher->publish();
         setVmHookListener(classDataPublisher->next());

@@ -8,6 +8,7 @@
 #include "support/java_version.h"
 #include "support/jvm_type.h"
 #include "support/os_handle.h"
+#include "vmhost/vm_session.h"
 
 #include <atomic>
 #include <cstdint>
@@ -15,9 +16,7 @@
 #include <string>
 #include <vector>
 
-struct JavaVM_;
 struct LaunchSettings;
-struct JNIEnv_;
 class ClassDataPublisher;
 class InstanceSession;
 class SplashWindow;
@@ -53,8 +52,7 @@ class Launcher {
     std::string splashShadow;
     JvmType jvmType = JvmType::client;
     std::string jvmPath;
-    JavaVM_* javaVM = nullptr;
-    JNIEnv_* jniEnv = nullptr;
+    VmSession vmSession; // the VM and the main thread's JNIEnv, once created
     std::string mainClassName;
     JavaVersion minVersion;
     JavaVersion maxVersion;
@@ -85,21 +83,13 @@ class Launcher {
     std::unique_ptr<InstanceSession> instanceSession;
     bool isPrimaryInstance = false;
     bool singleInstance = false; // "Single Instance" is "yes", until coordination turns it off
-    std::string outputFile;
-    std::string errorFile;
-    bool outputAppend = false;
-    bool errorAppend = false;
     std::string systemPath;
-    std::string cmdLine;
     std::string pairProduct;
     bool pairReturnCode = false;
     bool showExceptionDialog = false;
     bool overrideWorkingDir = false;
-    uint64_t mainStackSize = 0;
     void (*nativeSplashClose)() = nullptr;
     bool usePairedLauncher = false;
-    void* createJavaVmEntry = nullptr;    // JNI_CreateJavaVM
-    void* defaultInitArgsEntry = nullptr; // JNI_GetDefaultJavaVMInitArgs
     // The class-data archive this start's VM writes, when it writes one.
     std::unique_ptr<ClassDataPublisher> classDataPublisher;
 
