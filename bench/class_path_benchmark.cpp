@@ -3,7 +3,6 @@
 
 #include "bench/bench_folder.h"
 #include "bench/option_sources.h"
-#include "launch/launcher.h"
 
 #include <benchmark/benchmark.h>
 
@@ -42,14 +41,15 @@ void buildWildcardClassPath(benchmark::State& state) {
     const std::string settingsPath = folder.path("app/tool.ini");
     size_t optionBytes = 0;
     for (auto _ : state) {
-        Launcher launcher;
         LayeredSettings settings(settingsPath, std::string());
-        if (!collectVmOptions(launcher, launcherOptionSources(settings, executable))) {
+        std::optional<VmOptionsResult> options =
+            collectVmOptions(launcherOptionSources(settings, executable));
+        if (!options) {
             state.SkipWithError("empty class path");
             break;
         }
-        optionBytes = launcher.vmOptions.front().size();
-        benchmark::DoNotOptimize(launcher.vmOptions.data());
+        optionBytes = options->options.front().size();
+        benchmark::DoNotOptimize(options->options.data());
     }
     state.SetLabel(std::to_string(jarCount) + " jars, class-path option of " +
                    std::to_string(optionBytes) + " bytes");

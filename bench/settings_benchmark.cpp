@@ -33,8 +33,9 @@ void startSettingsLookups(benchmark::State& state) {
         launcher.adoptSettings(*read);
         LayeredSettings settings(context.settingsPath, context.builtInText);
         // The class-path folders do not exist here: their search is the class-path benchmark's.
-        collectVmOptions(launcher, launcherOptionSources(settings, executable));
-        benchmark::DoNotOptimize(launcher.vmOptions.data());
+        std::optional<VmOptionsResult> options =
+            collectVmOptions(launcherOptionSources(settings, executable));
+        benchmark::DoNotOptimize(options);
     }
     state.SetLabel(std::to_string(text.size()) + " bytes");
 }

@@ -117,23 +117,41 @@ int Launcher::run() {
     // Only the real command line can suppress the splash: "Cmd" items are added later.
     if (!hasNoSplashArgument() && !startSplash(jvmPath, splash))
         return exitCodeSuccess;
-    if (!loadVmLibrary(*this, jvmPath))
+    std::optional<VmEntryPoints> entryPoints = loadVmLibrary(jvmPath, splash.windowHandle);
+    if (!entryPoints)
         return exitCodeFailure;
     // Only a folder whose library loaded is remembered: a broken pick brings the dialog back
     // on the next start instead of failing every start from then on.
     if (!pickedRuntimeFolder.empty())
         writeBackJrePath({productName, productCode}, isService, pairProduct, pickedRuntimeFolder);
-    buildVmOptions(*this);
+    // Without the settings' options (message 209 shown) the start goes on, as it always did.
+    VmOptionsResult built =
+        buildVmOptions(jvmPath, splash.windowHandle).value_or(VmOptionsResult());
+    vmOptions.insert(vmOptions.end(), built.options.begin(), built.options.end());
+    mainArguments.insert(mainArguments.end(), built.cmdArguments.begin(), built.cmdArguments.end());
+    classDataPublisher = std::move(built.classDataPublisher);
     if (isTracing()) {
         traceList("VM options", vmOptions);
         traceLine("main class " + mainClassName);
         traceList("arguments", mainArguments);
     }
-    auto mainStarted = [this] {
+    MainCall call;
+    call.entryPoints = *entryPoints;
+    call.vmOptions = vmOptions;
+    call.streams = built.streams;
+    call.mainClassName = mainClassName;
+    call.arguments = mainArguments;
+    call.showExceptionDialog = showExceptionDialog;
+    // These provider settings keep the process alive until the program calls System.exit.
+    call.parkAfterMain = ibmRuntimeAdmitted || ibmRuntimeFavored;
+    call.stackSize = built.mainStackSize;
+    call.mainStarted = [this] {
         bool detach = !(ibmRuntimeAdmitted || ibmRuntimeFavored);
-        signalMainStarted(instance, javaVM, mainClassName, detach);
+        signalMainStarted(instance, vmSession.vm, mainClassName, detach);
     };
-    if (runMainThread(*this, mainStarted) == 0)
+    call.closeSplash = [this] { closeSplash(splash); };
+    call.errorOwner = &splash.windowHandle;
+    if (runMainThread(vmSession, call) == 0)
         return exitCodeSuccess;
     closeNativeSplash(splash);
     return exitCodeFailure;
@@ -141,7 +159,7 @@ int Launcher::run() {
 
 void Launcher::shutdown(int exitCode) {
     closeSplash(splash);
-    destroyVm(*this);
+    destroyVm(vmSession);
     if (classDataPublisher) {
         classDataPublisher->publish();
         setVmHookListener(classDataPublisher->next());

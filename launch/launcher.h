@@ -10,6 +10,7 @@
 #include "support/java_version.h"
 #include "support/jvm_type.h"
 #include "support/os_handle.h"
+#include "vmhost/vm_session.h"
 
 #include <atomic>
 #include <cstdint>
@@ -17,9 +18,7 @@
 #include <string>
 #include <vector>
 
-struct JavaVM_;
 struct LaunchSettings;
-struct JNIEnv_;
 class ClassDataPublisher;
 
 // Exit codes of the process that the launch sequence itself produces.
@@ -50,8 +49,7 @@ class Launcher {
     // The splash picture, its window and the error-box owner the splash thread sets.
     SplashState splash;
     std::string jvmPath;
-    JavaVM_* javaVM = nullptr;
-    JNIEnv_* jniEnv = nullptr;
+    VmSession vmSession; // the VM and the main thread's JNIEnv, once created
     std::string mainClassName;
     std::vector<std::string> mainArguments;
     bool isService = false;
@@ -66,20 +64,12 @@ class Launcher {
     std::string libraryPath;
     // The shared block, the listener and the main-started signal of single-instance mode.
     InstanceState instance;
-    std::string outputFile;
-    std::string errorFile;
-    bool outputAppend = false;
-    bool errorAppend = false;
     std::string systemPath;
-    std::string cmdLine;
     std::string pairProduct;
     bool pairReturnCode = false;
     bool showExceptionDialog = false;
     bool overrideWorkingDir = false;
-    uint64_t mainStackSize = 0;
     bool usePairedLauncher = false;
-    void* createJavaVmEntry = nullptr;    // JNI_CreateJavaVM
-    void* defaultInitArgsEntry = nullptr; // JNI_GetDefaultJavaVMInitArgs
     // The class-data archive this start's VM writes, when it writes one.
     std::unique_ptr<ClassDataPublisher> classDataPublisher;
 

@@ -1,7 +1,5 @@
 #include "vmhost/vm_host.h"
 
-#include "launch/launcher.h"
-#include "splash/splash.h"
 #include "ui/messages.h"
 #include "vmhost/exception_report.h"
 #include "vmhost/java_strings.h"
@@ -13,22 +11,25 @@
 namespace {
 
 struct MainThreadStart {
-    Launcher& launcher;
-    const MainStarted& mainStarted;
+    VmSession& session;
+    const MainCall& call;
 };
 
+// The main thread's work: 1 when the VM cannot be created, else invokeMainClass ? 0 : 1.
 uint32_t mainThreadEntry(void* context) {
     auto* start = static_cast<MainThreadStart*>(context);
-    return mainThreadProc(start->launcher, start->mainStarted);
+    const MainCall& call = start->call;
+    if (!createVm(call.entryPoints, call.vmOptions, call.streams, *call.errorOwner, start->session))
+        return 1;
+    return invokeMainClass(start->session, call) ? 0 : 1;
 }
 
 // The main class, or null after the user was told why not.
-jclass findMainClass(Launcher& launcher, JNIEnv* env) {
-    LocalRef<jstring> name(env, newJavaString(launcher.mainClassName, env));
+jclass findMainClass(const MainCall& call, JNIEnv* env) {
+    LocalRef<jstring> name(env, newJavaString(call.mainClassName, env));
     if (!name) {
-        reportErrorWithSubject(launcher.splash.windowHandle,
-                               loadResourceString(MessageId::mainClassLoadFailed),
-                               launcher.mainClassName);
+        reportErrorWithSubject(*call.errorOwner, loadResourceString(MessageId::mainClassLoadFailed),
+                               call.mainClassName);
         return nullptr;
     }
     StringUtfChars bytes(env, name.get());
@@ -40,15 +41,15 @@ jclass findMainClass(Launcher& launcher, JNIEnv* env) {
     if (mainClass == nullptr) {
         env->ExceptionDescribe();
         // Modified UTF-8 is UTF-8 for every name a class file can give; launcher text is UTF-8.
-        reportErrorWithSubject(launcher.splash.windowHandle,
-                               loadResourceString(MessageId::mainClassNotFound), bytes.get());
+        reportErrorWithSubject(*call.errorOwner, loadResourceString(MessageId::mainClassNotFound),
+                               bytes.get());
     }
     return mainClass;
 }
 
 // A VM reports a missing method with a pending NoSuchMethodError; that is the message 216
 // case. Any other exception (a failing static initializer, say) is the VM's to describe.
-void reportMissingMain(Launcher& launcher, JNIEnv* env) {
+void reportMissingMain(JNIEnv* env, const std::atomic<OsHandle>& errorOwner) {
     LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
     if (thrown) {
         env->ExceptionClear();
@@ -60,73 +61,66 @@ void reportMissingMain(Launcher& launcher, JNIEnv* env) {
             return;
         }
     }
-    reportError(launcher.splash.windowHandle, loadResourceString(MessageId::mainMethodNotFound));
+    reportError(errorOwner, loadResourceString(MessageId::mainMethodNotFound));
 }
 
-void handleUncaughtException(Launcher& launcher, JNIEnv* env) {
+void handleUncaughtException(const MainCall& call, JNIEnv* env) {
     LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
     if (!thrown)
         return;
-    closeSplash(launcher.splash);
+    if (call.closeSplash)
+        call.closeSplash();
     // Without the report the throwable stays pending; detaching then hands it to the thread's
     // uncaught-exception handler, which prints it.
-    if (!launcher.showExceptionDialog)
+    if (!call.showExceptionDialog)
         return;
     env->ExceptionClear();
     if (reportUncaughtException(thrown.get(), env))
-        callSystemExit(launcher);
+        callSystemExit(env);
 }
 
 // Looks up the main class and main(String[]) and calls it; false when main could not be called.
-bool callMain(Launcher& launcher, JNIEnv* env, const MainStarted& mainStarted) {
-    LocalRef<jclass> mainClass(env, findMainClass(launcher, env));
+bool callMain(const MainCall& call, JNIEnv* env) {
+    LocalRef<jclass> mainClass(env, findMainClass(call, env));
     if (!mainClass)
         return false;
     jmethodID main = env->GetStaticMethodID(mainClass.get(), "main", "([Ljava/lang/String;)V");
     if (main == nullptr) {
-        reportMissingMain(launcher, env);
+        reportMissingMain(env, *call.errorOwner);
         return false;
     }
-    LocalRef<jobjectArray> arguments(env, buildArgumentArray(launcher.mainArguments, env));
+    LocalRef<jobjectArray> arguments(env, buildArgumentArray(call.arguments, env));
     if (!arguments) {
         env->ExceptionDescribe();
         return false;
     }
-    if (mainStarted)
-        mainStarted();
+    if (call.mainStarted)
+        call.mainStarted();
     env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
-    handleUncaughtException(launcher, env);
+    handleUncaughtException(call, env);
     return true;
 }
 
 } // namespace
 
-uint32_t runMainThread(Launcher& launcher, const MainStarted& mainStarted) {
-    if (launcher.mainStackSize == 0)
-        launcher.mainStackSize = vmDefaultStackSize(launcher);
-    MainThreadStart start{launcher, mainStarted};
-    return runOnNewThread(launcher.mainStackSize, mainThreadEntry, &start);
+uint32_t runMainThread(VmSession& session, const MainCall& call) {
+    uint64_t stackSize =
+        call.stackSize != 0 ? call.stackSize : vmDefaultStackSize(call.entryPoints);
+    MainThreadStart start{session, call};
+    return runOnNewThread(stackSize, mainThreadEntry, &start);
 }
 
-uint32_t mainThreadProc(Launcher& launcher, const MainStarted& mainStarted) {
-    if (!createVm(launcher))
-        return 1;
-    return invokeMainClass(launcher, mainStarted) ? 0 : 1;
-}
-
-bool invokeMainClass(Launcher& launcher, const MainStarted& mainStarted) {
-    bool ran = callMain(launcher, launcher.jniEnv, mainStarted);
-    // These provider settings keep the process alive until the program calls System.exit.
-    if (ran && (launcher.ibmRuntimeAdmitted || launcher.ibmRuntimeFavored))
+bool invokeMainClass(const VmSession& session, const MainCall& call) {
+    bool ran = callMain(call, session.env);
+    if (ran && call.parkAfterMain)
         parkThreadForever();
     // Detached on failure too: DestroyJavaVM would wait for ever for a thread that ended while
     // still attached.
-    bool detached = launcher.javaVM->DetachCurrentThread() == JNI_OK;
+    bool detached = session.vm->DetachCurrentThread() == JNI_OK;
     return ran && detached;
 }
 
-void callSystemExit(Launcher& launcher) {
-    JNIEnv* env = launcher.jniEnv;
+void callSystemExit(JNIEnv* env) {
     LocalRef<jclass> systemClass(env, env->FindClass("java/lang/System"));
     if (!systemClass)
         return;

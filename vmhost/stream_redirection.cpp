@@ -1,6 +1,5 @@
 #include "vmhost/stream_redirection.h"
 
-#include "launch/launcher.h"
 #include "support/paths.h"
 #include "vmhost/java_strings.h"
 #include "vmhost/jni_resources.h"
@@ -66,20 +65,19 @@ bool redirectStream(JNIEnv* env, const std::string& name, bool append, StandardS
     return true;
 }
 
-void redirectStandardStreams(Launcher& launcher) {
-    bool outputPicture = launcher.outputFile.find('%') != std::string::npos;
-    bool errorPicture = launcher.errorFile.find('%') != std::string::npos;
+void redirectStandardStreams(StreamFiles streams, JNIEnv* env) {
+    bool outputPicture = streams.outputFile.find('%') != std::string::npos;
+    bool errorPicture = streams.errorFile.find('%') != std::string::npos;
     if (outputPicture || errorPicture) {
         // One reading of the clock, so that both files carry the same time.
         LocalTime now = currentLocalTime();
         if (outputPicture)
-            expandTimeStamp(launcher.outputFile, now);
+            expandTimeStamp(streams.outputFile, now);
         if (errorPicture)
-            expandTimeStamp(launcher.errorFile, now);
+            expandTimeStamp(streams.errorFile, now);
     }
-    JNIEnv* env = launcher.jniEnv;
-    if (!launcher.outputFile.empty())
-        redirectOrDescribe(env, launcher.outputFile, launcher.outputAppend, StandardStream::output);
-    if (!launcher.errorFile.empty())
-        redirectOrDescribe(env, launcher.errorFile, launcher.errorAppend, StandardStream::error);
+    if (!streams.outputFile.empty())
+        redirectOrDescribe(env, streams.outputFile, streams.outputAppend, StandardStream::output);
+    if (!streams.errorFile.empty())
+        redirectOrDescribe(env, streams.errorFile, streams.errorAppend, StandardStream::error);
 }

@@ -4,11 +4,11 @@
 // created and before the main class is looked up (main thread). A "%...%" picture in a name
 // becomes the local time (time_stamp.h); the folders on the way to a file are created.
 
+#include "vmhost/vm_session.h"
+
 #include <jni.h>
 
 #include <string>
-
-class Launcher;
 
 enum class StandardStream { output, error };
 
@@ -16,10 +16,10 @@ enum class StandardStream { output, error };
 // current folder). False when any step failed; a Java exception may then be pending.
 bool redirectStream(JNIEnv* env, const std::string& name, bool append, StandardStream target);
 
-// Expands the pictures of outputFile and errorFile with one reading of the clock, then
-// redirects standard output and after it standard error. A failed redirection is described by
-// the VM on its standard error as it stands then, and the start goes on.
-void redirectStandardStreams(Launcher& launcher);
+// Expands the pictures of the two file names with one reading of the clock, then redirects
+// standard output and after it standard error through env. A failed redirection is described
+// by the VM on its standard error as it stands then, and the start goes on.
+void redirectStandardStreams(StreamFiles streams, JNIEnv* env);
 
 // name when it is absolute, else name in the current folder (platform).
 std::string absoluteFilePath(const std::string& name);

@@ -1,6 +1,5 @@
 #include "vmhost/vm_host.h"
 
-#include "launch/launcher.h"
 #include "support/trace.h"
 #include "ui/messages.h"
 #include "vmhost/stream_redirection.h"
@@ -70,16 +69,15 @@ std::vector<JavaVMOption> optionArray(const std::vector<std::string>& vmOptions)
     return options;
 }
 
-void reportLibraryFailure(const Launcher& launcher, const std::string& path,
+void reportLibraryFailure(const std::atomic<OsHandle>& errorOwner, const std::string& path,
                           const VmLibrary& library) {
     if (library.status == VmLibrary::Status::loadFailed) {
-        reportErrorWithCode(launcher.splash.windowHandle,
-                            loadResourceString(MessageId::vmLibraryLoadFailed), path,
+        reportErrorWithCode(errorOwner, loadResourceString(MessageId::vmLibraryLoadFailed), path,
                             library.systemError);
     } else {
-        reportErrorWithCode(
-            launcher.splash.windowHandle, loadResourceString(MessageId::windowsException),
-            loadResourceString(MessageId::createJavaVmMissing), library.systemError);
+        reportErrorWithCode(errorOwner, loadResourceString(MessageId::windowsException),
+                            loadResourceString(MessageId::createJavaVmMissing),
+                            library.systemError);
     }
 }
 
@@ -93,19 +91,18 @@ VmHookListener* vmHookListener() {
     return installedListener.load();
 }
 
-bool loadVmLibrary(Launcher& launcher, const std::string& path) {
+std::optional<VmEntryPoints> loadVmLibrary(const std::string& path,
+                                           const std::atomic<OsHandle>& errorOwner) {
     VmLibrary library = openVmLibrary(path);
     if (library.status != VmLibrary::Status::loaded) {
-        reportLibraryFailure(launcher, path, library);
-        return false;
+        reportLibraryFailure(errorOwner, path, library);
+        return std::nullopt;
     }
-    launcher.createJavaVmEntry = library.createJavaVm;
-    launcher.defaultInitArgsEntry = library.defaultInitArgs;
-    return true;
+    return VmEntryPoints{library.createJavaVm, library.defaultInitArgs};
 }
 
-uint64_t vmDefaultStackSize(const Launcher& launcher) {
-    auto defaults = reinterpret_cast<DefaultInitArgsFunction>(launcher.defaultInitArgsEntry);
+uint64_t vmDefaultStackSize(const VmEntryPoints& entryPoints) {
+    auto defaults = reinterpret_cast<DefaultInitArgsFunction>(entryPoints.defaultInitArgs);
     if (defaults == nullptr)
         return 0;
     // The JDK 1.1 record is the one through which the VM reports its default stack size.
@@ -134,11 +131,13 @@ int createVmReasonId(int32_t code) {
     }
 }
 
-bool createVm(Launcher& launcher) {
-    auto create = reinterpret_cast<CreateJavaVmFunction>(launcher.createJavaVmEntry);
+bool createVm(const VmEntryPoints& entryPoints, const std::vector<std::string>& vmOptions,
+              const StreamFiles& streams, const std::atomic<OsHandle>& errorOwner,
+              VmSession& session) {
+    auto create = reinterpret_cast<CreateJavaVmFunction>(entryPoints.createJavaVm);
     if (create == nullptr)
         return false;
-    std::vector<JavaVMOption> options = optionArray(launcher.vmOptions);
+    std::vector<JavaVMOption> options = optionArray(vmOptions);
     JavaVMInitArgs args{};
     args.version = JNI_VERSION_1_2;
     args.nOptions = static_cast<jint>(options.size());
@@ -150,22 +149,21 @@ bool createVm(Launcher& launcher) {
     jint result = create(&vm, reinterpret_cast<void**>(&env), &args);
     if (result != JNI_OK) {
         int reasonId = createVmReasonId(static_cast<int32_t>(result));
-        reportErrorWithReason(launcher.splash.windowHandle,
-                              loadResourceString(MessageId::jniExceptionWithReason),
+        reportErrorWithReason(errorOwner, loadResourceString(MessageId::jniExceptionWithReason),
                               loadResourceString(MessageId::createVmFailed),
                               reasonId == 0 ? std::string() : loadResourceString(reasonId));
         return false;
     }
-    launcher.javaVM = vm;
-    launcher.jniEnv = env;
-    redirectStandardStreams(launcher);
+    session.vm = vm;
+    session.env = env;
+    redirectStandardStreams(streams, env);
     return true;
 }
 
-void destroyVm(Launcher& launcher) {
-    if (launcher.javaVM == nullptr)
+void destroyVm(VmSession& session) {
+    if (session.vm == nullptr)
         return;
-    launcher.javaVM->DestroyJavaVM();
-    launcher.javaVM = nullptr;
-    launcher.jniEnv = nullptr;
+    session.vm->DestroyJavaVM();
+    session.vm = nullptr;
+    session.env = nullptr;
 }

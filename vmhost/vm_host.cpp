@@ -1,6 +1,5 @@
 #include "vmhost/vm_host.h"
 
-#include "launch/launcher.h"
 #include "settings/settings.h"
 #include "settings/settings_source.h"
 #include "support/paths.h"
@@ -35,27 +34,28 @@ VmOptionSources processSources(LayeredSettings& settings) {
 
 } // namespace
 
-bool buildVmOptions(Launcher& launcher) {
+std::optional<VmOptionsResult> buildVmOptions(const std::string& jvmPath,
+                                              const std::atomic<OsHandle>& errorOwner) {
     std::string path;
     if (!settingsFilePath(path))
-        return false;
+        return std::nullopt;
     LayeredSettings settings(path, builtInSettingsText());
     VmOptionSources sources = processSources(settings);
     ClassDataPlan plan;
     sources.classDataOptions = [&](const std::vector<std::string>& classPath,
                                    const std::vector<std::string>& userOptions) {
-        plan =
-            planClassData({path, launcher.jvmPath, classPath, userOptions}, systemClassDataFiles());
+        plan = planClassData({path, jvmPath, classPath, userOptions}, systemClassDataFiles());
         return plan.options;
     };
-    if (!collectVmOptions(launcher, sources)) {
-        reportError(launcher.splash.windowHandle, loadResourceString(MessageId::classPathMissing));
-        return false;
+    std::optional<VmOptionsResult> result = collectVmOptions(sources);
+    if (!result) {
+        reportError(errorOwner, loadResourceString(MessageId::classPathMissing));
+        return std::nullopt;
     }
     if (!plan.stem.empty()) {
-        launcher.classDataPublisher = std::make_unique<ClassDataPublisher>(
+        result->classDataPublisher = std::make_unique<ClassDataPublisher>(
             std::move(plan), systemClassDataFiles(), vmHookListener());
-        setVmHookListener(launcher.classDataPublisher.get());
+        setVmHookListener(result->classDataPublisher.get());
     }
-    return true;
+    return result;
 }

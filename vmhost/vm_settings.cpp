@@ -1,6 +1,5 @@
 #include "vmhost/vm_settings.h"
 
-#include "launch/launcher.h"
 #include "settings/settings.h"
 
 namespace {
@@ -14,18 +13,19 @@ void readStreamFile(const VmOptionSources& sources, const char* fileKey, const c
     append = sources.setting(SettingsSection::application, appendKey) == "yes";
 }
 
-void appendCmdArguments(Launcher& launcher, const VmOptionSources& sources) {
-    launcher.cmdLine = sources.setting(SettingsSection::application, SettingsKey::cmd);
-    if (launcher.cmdLine.empty())
-        return;
-    std::string text = launcher.cmdLine;
+std::vector<std::string> cmdArguments(const VmOptionSources& sources) {
+    std::vector<std::string> arguments;
+    std::string text = sources.setting(SettingsSection::application, SettingsKey::cmd);
+    if (text.empty())
+        return arguments;
     sources.classPath.expandEnvironment(text);
     std::vector<std::string> items;
     sources.splitArguments(text, items);
     for (std::string& item : items) {
         if (!item.empty())
-            launcher.mainArguments.push_back(std::move(item));
+            arguments.push_back(std::move(item));
     }
+    return arguments;
 }
 
 // The entries of a class-path option as the VM will read them.
@@ -45,14 +45,14 @@ std::vector<std::string> classPathEntries(const std::string& option) {
 
 } // namespace
 
-bool collectVmOptions(Launcher& launcher, const VmOptionSources& sources) {
+std::optional<VmOptionsResult> collectVmOptions(const VmOptionSources& sources) {
     bool embeddedJar =
         isYesInAnyCase(sources.setting(SettingsSection::application, SettingsKey::embeddedJar));
     std::string classPath =
         buildClassPath(sources.setting(SettingsSection::classPath, SettingsKey::classPath),
                        embeddedJar, sources.classPath);
     if (classPath.empty())
-        return false;
+        return std::nullopt;
 
     std::string classPathOption = "-Djava.class.path=" + classPath;
     sources.classPath.expandEnvironment(classPathOption);
@@ -72,14 +72,16 @@ bool collectVmOptions(Launcher& launcher, const VmOptionSources& sources) {
             options.push_back(std::move(option));
     }
     options.insert(options.end(), parameters.options.begin(), parameters.options.end());
+    VmOptionsResult result;
     for (const std::string& option : options)
-        launcher.vmOptions.push_back(sources.toOptionText(option));
-    launcher.mainStackSize = parameters.mainStackSize;
+        result.options.push_back(sources.toOptionText(option));
+    result.mainStackSize = parameters.mainStackSize;
 
-    readStreamFile(sources, SettingsKey::outputFile, SettingsKey::outputAppend, launcher.outputFile,
-                   launcher.outputAppend);
-    readStreamFile(sources, SettingsKey::errorFile, SettingsKey::errorAppend, launcher.errorFile,
-                   launcher.errorAppend);
-    appendCmdArguments(launcher, sources);
-    return true;
+    StreamFiles& streams = result.streams;
+    readStreamFile(sources, SettingsKey::outputFile, SettingsKey::outputAppend, streams.outputFile,
+                   streams.outputAppend);
+    readStreamFile(sources, SettingsKey::errorFile, SettingsKey::errorAppend, streams.errorFile,
+                   streams.errorAppend);
+    result.cmdArguments = cmdArguments(sources);
+    return result;
 }

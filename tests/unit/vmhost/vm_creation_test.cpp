@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -65,16 +66,17 @@ class RecordingListener : public VmHookListener {
 
 class VmCreation : public ::testing::Test {
   protected:
-    VmCreation() {
-        launcher.createJavaVmEntry = reinterpret_cast<void*>(&recordingCreate);
-        launcher.defaultInitArgsEntry = reinterpret_cast<void*>(&defaultArgs);
+    bool create(const std::vector<std::string>& options = {}) {
+        return createVm(entryPoints, options, StreamFiles(), errorOwner, session);
     }
-    Launcher launcher;
+    VmEntryPoints entryPoints{reinterpret_cast<void*>(&recordingCreate),
+                              reinterpret_cast<void*>(&defaultArgs)};
+    std::atomic<OsHandle> errorOwner{nullptr};
+    VmSession session;
 };
 
 TEST_F(VmCreation, HandsTheOptionsInOrderThenTheTwoHooks) {
-    launcher.vmOptions = {"-Djava.class.path=a.jar;", "-Xmx1048576K", "-Xss512k"};
-    ASSERT_TRUE(createVm(launcher));
+    ASSERT_TRUE(create({"-Djava.class.path=a.jar;", "-Xmx1048576K", "-Xss512k"}));
     EXPECT_EQ(lastCall.version, JNI_VERSION_1_2);
     EXPECT_EQ(lastCall.ignoreUnrecognized, JNI_FALSE);
     EXPECT_EQ(lastCall.options,
@@ -84,17 +86,17 @@ TEST_F(VmCreation, HandsTheOptionsInOrderThenTheTwoHooks) {
         EXPECT_EQ(lastCall.extraInfo[i], nullptr);
     EXPECT_NE(lastCall.extraInfo[3], nullptr);
     EXPECT_NE(lastCall.extraInfo[4], nullptr);
-    EXPECT_EQ(launcher.javaVM, &unusedVm);
-    EXPECT_EQ(launcher.jniEnv, &unusedEnv);
+    EXPECT_EQ(session.vm, &unusedVm);
+    EXPECT_EQ(session.env, &unusedEnv);
 }
 
 TEST_F(VmCreation, AnEmptyOptionListStillCarriesTheHooks) {
-    ASSERT_TRUE(createVm(launcher));
+    ASSERT_TRUE(create());
     EXPECT_EQ(lastCall.options, (std::vector<std::string>{"abort", "exit"}));
 }
 
 TEST_F(VmCreation, TheHooksReachAnInstalledListenerOnly) {
-    ASSERT_TRUE(createVm(launcher));
+    ASSERT_TRUE(create());
     auto abortHook = reinterpret_cast<void(JNICALL*)()>(lastCall.extraInfo[0]);
     auto exitHook = reinterpret_cast<void(JNICALL*)(jint)>(lastCall.extraInfo[1]);
     abortHook();
@@ -125,7 +127,7 @@ TEST_F(VmCreation, TheDefaultStackSizeComesThroughTheJdk11Record) {
     } cases[] = {{1048576, 1048576}, {0, 0}, {-4096, 0}};
     for (const Case& c : cases) {
         reportedStackSize = c.reported;
-        EXPECT_EQ(vmDefaultStackSize(launcher), c.expected) << c.reported;
+        EXPECT_EQ(vmDefaultStackSize(entryPoints), c.expected) << c.reported;
         EXPECT_EQ(versionAsked, JNI_VERSION_1_1);
     }
 }

@@ -1,6 +1,5 @@
 #include "vmhost/vm_settings.h"
 
-#include "launch/launcher.h"
 #include "support/paths.h"
 
 #include <gtest/gtest.h>
@@ -58,15 +57,14 @@ TEST(VmSettings, BuildsTheOptionsInOrderExpandedAndConverted) {
     f.set("Class Path", "Class Path", absoluteJar().c_str());
     f.set("Java Runtime Environment", "Virtual Machine Parameters",
           " -Dname=\"a b\" -Xmx50:256:1024P -Duser=%HOME% -Xss512k");
-    Launcher launcher;
-    launcher.vmOptions.push_back("-Djava.library.path=/lib");
-    ASSERT_TRUE(collectVmOptions(launcher, f.sources()));
-    EXPECT_EQ(launcher.vmOptions,
+    std::optional<VmOptionsResult> result = collectVmOptions(f.sources());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->options,
               (std::vector<std::string>{
-                  "-Djava.library.path=/lib",
                   "<-Djava.class.path=" + absoluteJar() + classPathSeparator() + ">",
                   "<-Dname=a b>", "<-Xmx1048576K>", "<-Duser=/home/u>", "<-Xss512k>"}));
-    EXPECT_EQ(launcher.mainStackSize, 512u * 1024);
+    EXPECT_EQ(result->mainStackSize, 512u * 1024);
+    EXPECT_FALSE(result->classDataPublisher);
 }
 
 TEST(VmSettings, ReadsTheStreamFilesWithCaseSensitiveAppend) {
@@ -76,46 +74,39 @@ TEST(VmSettings, ReadsTheStreamFilesWithCaseSensitiveAppend) {
     f.set("Application", "Output Append", "Yes");
     f.set("Application", "Error File", "err.log");
     f.set("Application", "Error Append", "yes");
-    Launcher launcher;
-    ASSERT_TRUE(collectVmOptions(launcher, f.sources()));
-    EXPECT_EQ(launcher.outputFile, "/home/u/out-%yyyy%.log");
-    EXPECT_FALSE(launcher.outputAppend);
-    EXPECT_EQ(launcher.errorFile, "err.log");
-    EXPECT_TRUE(launcher.errorAppend);
+    std::optional<VmOptionsResult> result = collectVmOptions(f.sources());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->streams.outputFile, "/home/u/out-%yyyy%.log");
+    EXPECT_FALSE(result->streams.outputAppend);
+    EXPECT_EQ(result->streams.errorFile, "err.log");
+    EXPECT_TRUE(result->streams.errorAppend);
 }
 
-TEST(VmSettings, AppendsTheNonEmptyCmdItemsAfterTheCommandLine) {
+TEST(VmSettings, TakesTheNonEmptyCmdItemsExpanded) {
     Fixture f;
     f.set("Class Path", "Class Path", absoluteJar().c_str());
     f.set("Application", "Cmd", " x  %HOME%");
-    Launcher launcher;
-    launcher.mainArguments = {"a", "b", "c"};
-    ASSERT_TRUE(collectVmOptions(launcher, f.sources()));
-    EXPECT_EQ(launcher.mainArguments, (std::vector<std::string>{"a", "b", "c", "x", "/home/u"}));
-    EXPECT_EQ(launcher.cmdLine, " x  %HOME%");
+    std::optional<VmOptionsResult> result = collectVmOptions(f.sources());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->cmdArguments, (std::vector<std::string>{"x", "/home/u"}));
 }
 
 TEST(VmSettings, EmbeddedJarCountsInAnyCaseAndMakesAnEmptyClassPathUsable) {
     Fixture f;
     f.set("Application", "Embedded Jar", "YES");
-    Launcher launcher;
-    ASSERT_TRUE(collectVmOptions(launcher, f.sources()));
-    EXPECT_EQ(launcher.vmOptions,
+    std::optional<VmOptionsResult> result = collectVmOptions(f.sources());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->options,
               std::vector<std::string>{std::string("<-Djava.class.path=/app/tool") +
                                        classPathSeparator() + ">"});
 }
 
-TEST(VmSettings, AnEmptyClassPathStoresNothing) {
+TEST(VmSettings, AnEmptyClassPathGivesNothing) {
     Fixture f;
     f.set("Java Runtime Environment", "Virtual Machine Parameters", "-Xss1m");
     f.set("Application", "Output File", "out.log");
     f.set("Application", "Cmd", "x");
-    Launcher launcher;
-    EXPECT_FALSE(collectVmOptions(launcher, f.sources()));
-    EXPECT_TRUE(launcher.vmOptions.empty());
-    EXPECT_TRUE(launcher.outputFile.empty());
-    EXPECT_TRUE(launcher.mainArguments.empty());
-    EXPECT_EQ(launcher.mainStackSize, 0u);
+    EXPECT_FALSE(collectVmOptions(f.sources()));
 }
 
 } // namespace
@@ -135,8 +126,8 @@ TEST(VmSettings, TheClassDataCacheAddsItsOptionsBeforeTheUserParametersOnlyWhenO
             asked = {classPath, userOptions};
             return std::vector<std::string>{"-Xshare:auto", "-XX:SharedArchiveFile=a.jsa"};
         };
-        Launcher launcher;
-        ASSERT_TRUE(collectVmOptions(launcher, sources));
+        std::optional<VmOptionsResult> result = collectVmOptions(sources);
+        ASSERT_TRUE(result);
         char separator = classPathSeparator();
         std::vector<std::string> expected{"<-Djava.class.path=" + jar + separator + jar + "2" +
                                           separator + ">"};
@@ -144,7 +135,7 @@ TEST(VmSettings, TheClassDataCacheAddsItsOptionsBeforeTheUserParametersOnlyWhenO
         if (on)
             expected.insert(expected.end(), {"<-Xshare:auto>", "<-XX:SharedArchiveFile=a.jsa>"});
         expected.insert(expected.end(), {"<-Duser=/home/u>", "<-Xmx1g>"});
-        EXPECT_EQ(launcher.vmOptions, expected);
+        EXPECT_EQ(result->options, expected);
         if (on)
             EXPECT_EQ(asked, (std::vector<std::vector<std::string>>{{jar, jar + "2"},
                                                                     {"-Duser=/home/u", "-Xmx1g"}}));
