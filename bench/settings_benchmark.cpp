@@ -3,7 +3,6 @@
 
 #include "bench/bench_folder.h"
 #include "bench/option_sources.h"
-#include "launch/launcher.h"
 #include "settings/settings.h"
 
 #include <benchmark/benchmark.h>
@@ -29,8 +28,6 @@ void startSettingsLookups(benchmark::State& state) {
             state.SkipWithError("the settings name no main class");
             break;
         }
-        Launcher launcher;
-        launcher.adoptSettings(*read);
         LayeredSettings settings(context.settingsPath, context.builtInText);
         // The class-path folders do not exist here: their search is the class-path benchmark's.
         std::optional<VmOptionsResult> options =

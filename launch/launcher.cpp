@@ -80,74 +80,75 @@ bool Launcher::initialize() {
     std::optional<LaunchSettings> read = readSettings(splash.windowHandle);
     if (!read)
         return false;
-    adoptSettings(*read);
-    if (!setUpInstanceCoordination(isService, read->singleInstance, mainArguments, instance))
+    settings = std::move(*read);
+    if (!setUpInstanceCoordination(settings.isService, settings.singleInstance, mainArguments,
+                                   instance))
         return false;
     // A secondary instance has handed its request over; it needs no runtime.
     if (instance.singleInstance && !instance.isPrimary)
         return true;
-    if (overrideWorkingDir)
+    if (settings.overrideWorkingDir)
         setWorkingFolder();
-    std::optional<RuntimeChoice> choice = locateRuntime(read->runtime);
-    if (choice) {
-        jvmPath = choice->jvmPath;
-        usePairedLauncher = choice->usePairedLauncher;
-        // A pick for the paired launcher is remembered now: this process never loads it.
-        if (choice->remembersPickAtOnce())
-            writeBackJrePath({productName, productCode}, isService, pairProduct,
-                             choice->pickedRuntimeFolder);
-        else
-            pickedRuntimeFolder = choice->pickedRuntimeFolder;
-    }
+    std::optional<RuntimeChoice> choice = locateRuntime(settings.runtime);
     if (isTracing())
-        traceLine(choice ? "VM library " + jvmPath : std::string("no VM library"));
-    return choice.has_value();
+        traceLine(choice ? "VM library " + choice->jvmPath : std::string("no VM library"));
+    if (!choice)
+        return false;
+    runtime = std::move(*choice);
+    // A pick for the paired launcher is remembered now: this process never loads it.
+    if (runtime.remembersPickAtOnce())
+        writeBackJrePath(settings.product, settings.isService, settings.pairProduct,
+                         runtime.pickedRuntimeFolder);
+    return true;
 }
 
 int Launcher::run() {
-    if (usePairedLauncher)
-        return startPairProduct(pairProduct, pairReturnCode);
+    if (runtime.usePairedLauncher)
+        return startPairProduct(settings.pairProduct, settings.pairReturnCode);
     if (instance.singleInstance && !instance.isPrimary)
         return waitForPrimary(instance);
 
     // vmOptions is still empty: the library path goes before every option read later.
-    std::string libraryOption = prepareEnvironment(jvmPath, systemPath, libraryPath);
+    std::string libraryOption =
+        prepareEnvironment(runtime.jvmPath, settings.systemPath, settings.libraryPath);
     if (!libraryOption.empty())
         vmOptions.push_back(libraryOption);
     // Only the real command line can suppress the splash: "Cmd" items are added later.
-    if (!hasNoSplashArgument() && !startSplash(jvmPath, splash))
+    if (!hasNoSplashArgument() && !startSplash(runtime.jvmPath, splash))
         return exitCodeSuccess;
-    std::optional<VmEntryPoints> entryPoints = loadVmLibrary(jvmPath, splash.windowHandle);
+    std::optional<VmEntryPoints> entryPoints = loadVmLibrary(runtime.jvmPath, splash.windowHandle);
     if (!entryPoints)
         return exitCodeFailure;
     // Only a folder whose library loaded is remembered: a broken pick brings the dialog back
     // on the next start instead of failing every start from then on.
-    if (!pickedRuntimeFolder.empty())
-        writeBackJrePath({productName, productCode}, isService, pairProduct, pickedRuntimeFolder);
+    if (!runtime.pickedRuntimeFolder.empty())
+        writeBackJrePath(settings.product, settings.isService, settings.pairProduct,
+                         runtime.pickedRuntimeFolder);
     // Without the settings' options (message 209 shown) the start goes on, as it always did.
     VmOptionsResult built =
-        buildVmOptions(jvmPath, splash.windowHandle).value_or(VmOptionsResult());
+        buildVmOptions(runtime.jvmPath, splash.windowHandle).value_or(VmOptionsResult());
     vmOptions.insert(vmOptions.end(), built.options.begin(), built.options.end());
     mainArguments.insert(mainArguments.end(), built.cmdArguments.begin(), built.cmdArguments.end());
     classDataPublisher = std::move(built.classDataPublisher);
     if (isTracing()) {
         traceList("VM options", vmOptions);
-        traceLine("main class " + mainClassName);
+        traceLine("main class " + settings.mainClassName);
         traceList("arguments", mainArguments);
     }
+    // These provider settings keep the process alive until the program calls System.exit, and
+    // a thread that enters Java for a forwarded request stays attached.
+    bool ibmProvider = settings.runtime.ibmAdmitted || settings.runtime.ibmFavored;
     MainCall call;
     call.entryPoints = *entryPoints;
     call.vmOptions = vmOptions;
     call.streams = built.streams;
-    call.mainClassName = mainClassName;
+    call.mainClassName = settings.mainClassName;
     call.arguments = mainArguments;
-    call.showExceptionDialog = showExceptionDialog;
-    // These provider settings keep the process alive until the program calls System.exit.
-    call.parkAfterMain = ibmRuntimeAdmitted || ibmRuntimeFavored;
+    call.showExceptionDialog = settings.showExceptionDialog;
+    call.parkAfterMain = ibmProvider;
     call.stackSize = built.mainStackSize;
-    call.mainStarted = [this] {
-        bool detach = !(ibmRuntimeAdmitted || ibmRuntimeFavored);
-        signalMainStarted(instance, vmSession.vm, mainClassName, detach);
+    call.mainStarted = [this, ibmProvider] {
+        signalMainStarted(instance, vmSession.vm, settings.mainClassName, !ibmProvider);
     };
     call.closeSplash = [this] { closeSplash(splash); };
     call.errorOwner = &splash.windowHandle;
@@ -168,21 +169,6 @@ void Launcher::shutdown(int exitCode) {
     shutDownInstanceCoordination(instance, exitCode);
     closeNativeSplash(splash);
     releaseAll();
-}
-
-void Launcher::adoptSettings(const LaunchSettings& read) {
-    productName = read.product.name;
-    productCode = read.product.code;
-    ibmRuntimeAdmitted = read.runtime.ibmAdmitted;
-    ibmRuntimeFavored = read.runtime.ibmFavored;
-    mainClassName = read.mainClassName;
-    isService = read.isService;
-    showExceptionDialog = read.showExceptionDialog;
-    overrideWorkingDir = read.overrideWorkingDir;
-    systemPath = read.systemPath;
-    libraryPath = read.libraryPath;
-    pairProduct = read.pairProduct;
-    pairReturnCode = read.pairReturnCode;
 }
 
 bool Launcher::hasNoSplashArgument() const {

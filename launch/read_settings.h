@@ -2,8 +2,8 @@
 
 // The reading step of the launch sequence: loadSettings with its message.
 
-#include "launch/launcher.h"
 #include "settings/launch_settings.h"
+#include "support/os_handle.h"
 
 #include <atomic>
 #include <optional>

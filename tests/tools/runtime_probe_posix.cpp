@@ -4,11 +4,11 @@
 
 #include "discovery/runtime_inventory.h"
 #include "discovery/runtime_search.h"
-#include "launch/launcher.h"
 #include "launch/read_settings.h"
 #include "support/process_arguments.h"
 #include "support/process_environment.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,13 +28,12 @@ std::vector<std::string> splitFolders(const std::string& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    Launcher launcher;
     rememberProcessArguments(argc, argv);
-    std::optional<LaunchSettings> read = readSettings(launcher.splash.windowHandle);
+    const std::atomic<OsHandle> noErrorOwner{nullptr};
+    std::optional<LaunchSettings> read = readSettings(noErrorOwner);
     if (!read)
         return 2;
-    launcher.adoptSettings(*read);
-    if (launcher.overrideWorkingDir)
+    if (read->overrideWorkingDir)
         setWorkingFolder();
     const char* folders = std::getenv("RUNTIME_PROBE_FOLDERS");
     std::optional<RuntimeChoice> choice =

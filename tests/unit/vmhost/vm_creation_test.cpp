@@ -1,6 +1,5 @@
 #include "vmhost/vm_host.h"
 
-#include "launch/launcher.h"
 #include "ui/message_ids.h"
 #include "vmhost/vm_hook_listener.h"
 
@@ -108,16 +107,6 @@ TEST_F(VmCreation, TheHooksReachAnInstalledListenerOnly) {
     setVmHookListener(nullptr);
     exitHook(4);
     EXPECT_EQ(listener.events, (std::vector<std::string>{"exit -1", "abort"}));
-}
-
-TEST(VmHookListenerSlot, TheLauncherTakesItsListenerAlongWhenItEnds) {
-    RecordingListener listener;
-    {
-        Launcher launcher;
-        setVmHookListener(&listener);
-        EXPECT_EQ(vmHookListener(), &listener);
-    }
-    EXPECT_EQ(vmHookListener(), nullptr);
 }
 
 TEST_F(VmCreation, TheDefaultStackSizeComesThroughTheJdk11Record) {
