@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Fails when a source file includes a header of a higher layer. The layers, bottom to top:
 support; settings and ui; discovery and splash; vmhost; instance; launch. A file may include
-its own folder and any lower layer. Includes that break the order today are listed in
-scripts/layer_allowlist.txt; that list may only shrink: an entry that no longer occurs fails
-too, so it is taken out in the change that mends it."""
+its own folder and any lower layer.
+
+    scripts/check_layers.py [source root]      (default: this checkout)"""
 
 import os
 import re
@@ -15,10 +15,10 @@ INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/([^"]+)"', re.MULTILINE)
 
 
 def upward_includes(root):
-    found = set()
+    found = []
     for folder in LAYERS:
         for directory, _, names in os.walk(os.path.join(root, folder)):
-            for name in names:
+            for name in sorted(names):
                 if not name.endswith((".h", ".cpp", ".c")):
                     continue
                 path = os.path.join(directory, name)
@@ -28,30 +28,18 @@ def upward_includes(root):
                         if target_folder == folder or target_folder not in LAYERS:
                             continue
                         if LAYERS[target_folder] >= LAYERS[folder]:
-                            found.add("%s -> %s/%s" % (source, target_folder, rest))
+                            found.append("%s -> %s/%s" % (source, target_folder, rest))
     return found
 
 
-def read_allowlist(path):
-    with open(path, encoding="utf-8") as f:
-        return {line.strip() for line in f if line.strip() and not line.startswith("#")}
-
-
-def main():
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    allowlist_path = os.path.join(root, "scripts", "layer_allowlist.txt")
+def main(argv):
+    root = argv[1] if len(argv) > 1 else os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     found = upward_includes(root)
-    allowed = read_allowlist(allowlist_path)
-    new = sorted(found - allowed)
-    gone = sorted(allowed - found)
-    for line in new:
+    for line in found:
         print("include against the layer order: " + line)
-    for line in gone:
-        print("no longer occurs, take it out of scripts/layer_allowlist.txt: " + line)
-    print("%d includes against the layer order, %d of them on the allow-list"
-          % (len(found), len(found & allowed)))
-    return 1 if new or gone else 0
+    print("%d includes against the layer order" % len(found))
+    return 1 if found else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv))
