@@ -17,6 +17,7 @@
 #include "vmhost/vm_host.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 Launcher* processLauncher = nullptr;
@@ -108,11 +109,8 @@ int Launcher::run() {
     if (instance.singleInstance && !instance.isPrimary)
         return waitForPrimary(instance);
 
-    // vmOptions is still empty: the library path goes before every option read later.
     std::string libraryOption =
         prepareEnvironment(runtime.jvmPath, settings.systemPath, settings.libraryPath);
-    if (!libraryOption.empty())
-        vmOptions.push_back(libraryOption);
     // Only the real command line can suppress the splash: "Cmd" items are added later.
     if (!hasNoSplashArgument() && !startSplash(runtime.jvmPath, splash))
         return exitCodeSuccess;
@@ -127,8 +125,13 @@ int Launcher::run() {
     // Without the settings' options (message 209 shown) the start goes on, as it always did.
     VmOptionsResult built =
         buildVmOptions(runtime.jvmPath, splash.windowHandle).value_or(VmOptionsResult());
-    vmOptions.insert(vmOptions.end(), built.options.begin(), built.options.end());
-    mainArguments.insert(mainArguments.end(), built.cmdArguments.begin(), built.cmdArguments.end());
+    std::vector<std::string>& vmOptions = mainCall.vmOptions;
+    vmOptions = std::move(built.options);
+    // The library path goes before every option the settings give.
+    if (!libraryOption.empty())
+        vmOptions.insert(vmOptions.begin(), std::move(libraryOption));
+    mainArguments.insert(mainArguments.end(), std::make_move_iterator(built.cmdArguments.begin()),
+                         std::make_move_iterator(built.cmdArguments.end()));
     classDataPublisher = std::move(built.classDataPublisher);
     if (isTracing()) {
         traceList("VM options", vmOptions);
@@ -138,21 +141,19 @@ int Launcher::run() {
     // These provider settings keep the process alive until the program calls System.exit, and
     // a thread that enters Java for a forwarded request stays attached.
     bool ibmProvider = settings.runtime.ibmAdmitted || settings.runtime.ibmFavored;
-    MainCall call;
-    call.entryPoints = *entryPoints;
-    call.vmOptions = vmOptions;
-    call.streams = built.streams;
-    call.mainClassName = settings.mainClassName;
-    call.arguments = mainArguments;
-    call.showExceptionDialog = settings.showExceptionDialog;
-    call.parkAfterMain = ibmProvider;
-    call.stackSize = built.mainStackSize;
-    call.mainStarted = [this, ibmProvider] {
+    mainCall.entryPoints = *entryPoints;
+    mainCall.streams = std::move(built.streams);
+    mainCall.mainClassName = settings.mainClassName;
+    mainCall.arguments = std::move(mainArguments);
+    mainCall.showExceptionDialog = settings.showExceptionDialog;
+    mainCall.parkAfterMain = ibmProvider;
+    mainCall.stackSize = built.mainStackSize;
+    mainCall.mainStarted = [this, ibmProvider] {
         signalMainStarted(instance, vmSession.vm, settings.mainClassName, !ibmProvider);
     };
-    call.closeSplash = [this] { closeSplash(splash); };
-    call.errorOwner = &splash.windowHandle;
-    if (runMainThread(vmSession, call) == 0)
+    mainCall.closeSplash = [this] { closeSplash(splash); };
+    mainCall.errorOwner = &splash.windowHandle;
+    if (runMainThread(vmSession, mainCall) == 0)
         return exitCodeSuccess;
     closeNativeSplash(splash);
     return exitCodeFailure;
@@ -180,7 +181,7 @@ bool Launcher::hasNoSplashArgument() const {
 
 void Launcher::releaseAll() {
     mainArguments.clear();
-    vmOptions.clear();
+    mainCall = MainCall();
     splash.window.reset();
     classDataPublisher.reset();
 }

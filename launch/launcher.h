@@ -9,6 +9,7 @@
 #include "instance/instance_state.h"
 #include "settings/launch_settings.h"
 #include "splash/splash_state.h"
+#include "vmhost/vm_host.h"
 #include "vmhost/vm_session.h"
 
 #include <memory>
@@ -49,8 +50,8 @@ class Launcher {
     RuntimeChoice runtime;
     // Its window handle is the owner of every error box, read at the moment a box shows.
     SplashState splash;
-    // Narrow option text handed to the VM; the library-path option, when there is one, first.
-    std::vector<std::string> vmOptions;
+    // What the main thread is given; its option text stays alive until the VM is gone.
+    MainCall mainCall;
     VmSession vmSession;
     // The class-data archive this start's VM writes, when it writes one.
     std::unique_ptr<ClassDataPublisher> classDataPublisher;
