@@ -10,6 +10,8 @@ if ! scripts/install-deps.sh test; then
   exit 1
 fi
 scripts/build.sh
-# One test at a time unless CTEST_PARALLEL_LEVEL says otherwise: the tests of the Wine session
-# take turns through a resource lock, but two at a time is not yet proven over a whole run.
+# Two tests at a time unless CTEST_PARALLEL_LEVEL says otherwise (1: one at a time): the tests
+# of the Wine session take turns through a resource lock while the builds and the POSIX tests
+# run beside them.
+export CTEST_PARALLEL_LEVEL="${CTEST_PARALLEL_LEVEL:-2}"
 ctest --test-dir build --output-on-failure "$@"
