@@ -9,17 +9,19 @@
 #include <string_view>
 #include <vector>
 
-// Where a Java runtime keeps its pieces. Every folder text ends in the separator.
+// Where a Java runtime keeps its pieces. Every folder text ends in the separator. Constant
+// text only, so that both layouts are ready before any code runs.
 struct RuntimeLayout {
-    char separator = '/';
+    char separator;
     // Where a home keeps its native libraries, tried in this order for each VM flavour: the
-    // marker library and the flavour folders (server, client, ...) with the VM library.
-    std::vector<std::string> libraryFolders;
-    std::string marker;           // a home holds this library in one of its library folders
-    std::string vmLibrary;        // the VM library's file name inside a flavour folder
-    std::string jdkRuntimeFolder; // a JDK's runtime below its installation folder
-    std::string adjacentFolder;   // the launcher's private runtime folder beside it
-    std::string compiler;         // a home holding this program is a JDK
+    // marker library and the flavour folders (server, client, ...) with the VM library. The
+    // list ends at the first null.
+    const char* libraryFolders[4];
+    const char* marker;           // a home holds this library in one of its library folders
+    const char* vmLibrary;        // the VM library's file name inside a flavour folder
+    const char* jdkRuntimeFolder; // a JDK's runtime below its installation folder
+    const char* adjacentFolder;   // the launcher's private runtime folder beside it
+    const char* compiler;         // a home holding this program is a JDK
 };
 
 // bin\java.dll, bin\server\jvm.dll, ...; a JDK's runtime lives in its jre\ folder.

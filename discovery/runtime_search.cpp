@@ -9,29 +9,12 @@
 
 namespace {
 
-// Built before main starts a thread, so that a first use needs no guard.
-const RuntimeLayout windowsLayout = [] {
-    RuntimeLayout windows;
-    windows.separator = '\\';
-    windows.libraryFolders = {"bin\\"};
-    windows.marker = "java.dll";
-    windows.vmLibrary = "jvm.dll";
-    windows.jdkRuntimeFolder = "jre\\";
-    windows.adjacentFolder = "jre64\\";
-    windows.compiler = "bin\\javac.exe";
-    return windows;
-}();
+constexpr RuntimeLayout windowsLayout = {'\\',    {"bin\\"}, "java.dll",      "jvm.dll",
+                                         "jre\\", "jre64\\", "bin\\javac.exe"};
 
-const RuntimeLayout posixLayout = [] {
-    RuntimeLayout posix;
-    posix.separator = '/';
-    posix.libraryFolders = {"lib/", "lib/amd64/", "jre/lib/amd64/"};
-    posix.marker = "libjava.so";
-    posix.vmLibrary = "libjvm.so";
-    posix.adjacentFolder = "jre64/";
-    posix.compiler = "bin/javac";
-    return posix;
-}();
+constexpr RuntimeLayout posixLayout = {
+    '/',        {"lib/", "lib/amd64/", "jre/lib/amd64/"}, "libjava.so", "libjvm.so", "", "jre64/",
+    "bin/javac"};
 
 } // namespace
 
@@ -101,7 +84,9 @@ std::string findVmLibrary(RuntimeHost& host, const std::string& home, JvmType ty
     // A home keeps its VM libraries in one library folder: the first that holds an accepted
     // flavour is the home's. Most homes answer in their first folder, as before Java 8 support.
     std::string path;
-    for (const std::string& folder : layout.libraryFolders) {
+    for (const char* folder : layout.libraryFolders) {
+        if (folder == nullptr)
+            break;
         for (const Probe& probe : probeOrder(type)) {
             // One buffer for every probe: the search makes thousands over many runtimes.
             path.assign(home).append(folder).append(probe.flavour);
@@ -117,8 +102,8 @@ std::string findVmLibrary(RuntimeHost& host, const std::string& home, JvmType ty
 
 bool isJavaHome(RuntimeHost& host, const std::string& folder) {
     const RuntimeLayout& layout = host.layout();
-    for (const std::string& libraries : layout.libraryFolders)
-        if (host.fileExists(folder + libraries + layout.marker))
+    for (const char* libraries : layout.libraryFolders)
+        if (libraries != nullptr && host.fileExists(folder + libraries + layout.marker))
             return true;
     return false;
 }
@@ -222,7 +207,7 @@ bool isJdkHome(RuntimeHost& host, const std::string& home) {
 }
 
 std::string jdkRuntimeHome(RuntimeHost& host, const std::string& home) {
-    const std::string& folder = host.layout().jdkRuntimeFolder;
+    const std::string folder = host.layout().jdkRuntimeFolder;
     // JDKs since Java 9 have no jre folder: they are their own runtime.
     if (folder.empty() || !host.fileExists(home + folder.substr(0, folder.size() - 1)))
         return home;
